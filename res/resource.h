@@ -1,0 +1,10 @@
+// Resource identifiers shared by the resource script and the code that loads
+// the resources. The pictures are GIF files stored as resources of type "GIF".
+#pragma once
+
+#define IDI_QUILLMERE 1 // the icon of all four windows
+
+#define IDG_TITLE 101   // Image3 and the About picture, 62x62
+#define IDG_BACKUP 102  // Image4, 64x65
+#define IDG_CLEANUP 103 // Image1, 72x71
+#define IDG_DEFRAG 104  // Image2, 65x66
