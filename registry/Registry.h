@@ -1,0 +1,58 @@
+// Access to one registry location: set the root (KeyClass), the key path
+// (KeyName) and, where needed, the value's name and type, then call an
+// operation. Each operation opens what it needs and closes it before it
+// returns or raises; no key stays open between calls. Failures are raised as
+// RegistryError, except SetDefault's, which give 0.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "registry/Boolean.h"
+#include "registry/RegistryError.h"
+#include "registry/Variant.h"
+
+class Registry {
+public:
+    // 0 when the key can be opened for reading, 1 otherwise (missing, denied,
+    // no valid root): the main window uses it directly as the "switched off"
+    // check state.
+    std::int16_t KeyExists() const;
+    Boolean CreateKey() const;
+    // Deletes the key if it is present and has no subkeys; false on every path.
+    Boolean DeleteKey() const;
+    Boolean DeleteValue() const;
+    Variant ValueData();
+    void ValueData(const Variant& vValue);
+    // Value names, indexed from 1; never raises for a registry failure.
+    Boolean EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const;
+    // Subkey names, indexed from 1; other failures raise 0x800469AA.
+    Boolean EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) const;
+    std::int32_t ValueType() const { return m_ValueType; }
+    void ValueType(std::int32_t eValueType) { m_ValueType = eValueType; }
+    std::int32_t KeyClass() const { return m_KeyClass; }
+    void KeyClass(std::int32_t eKey) { m_KeyClass = eKey; }
+    std::string KeyName() const { return m_KeyName; }
+    void KeyName(std::string sSectionKey) { m_KeyName = std::move(sSectionKey); }
+    std::string ValueName() const { return m_ValueName; }
+    void ValueName(std::string sValueKey) { m_ValueName = std::move(sValueKey); }
+    Variant Default() const { return m_Default; }
+    void Default(Variant vDefault) { m_Default = std::move(vDefault); }
+    void DleteKeyAndSubKeys() const;
+    // Writes the last value given to ValueData as the key's unnamed value
+    // through the shell object; -1 on success, 0 on any failure.
+    Boolean SetDefault() const noexcept;
+    Variant DeleteDefault() const { return {}; }
+
+private:
+    std::int32_t ReverseByteOrder(std::int32_t value) const;
+    std::string ExpandVariables(const std::string& text) const;
+
+    std::int32_t m_KeyClass = 0;
+    std::string m_KeyName;
+    std::string m_ValueName;
+    Variant m_LastValueData;
+    Variant m_Default;
+    std::int32_t m_ValueType = 0;
+};
