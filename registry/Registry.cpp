@@ -50,7 +50,7 @@ std::string runningProgramSource() {
 
 // Every failure of the class leaves through here, so each carries the same
 // source and a number and description from the one table of texts.
-[[noreturn]] void raise(std::int32_t number, std::string description) {
+[[noreturn]] void raiseFailure(std::int32_t number, std::string description) {
     throw RegistryError(number, runningProgramSource(), std::move(description));
 }
 
@@ -206,7 +206,7 @@ std::int16_t Registry::KeyExists() const {
 Boolean Registry::CreateKey() const {
     unique_hkey key;
     if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
-        raise(ErrorNumber::RegistryFailure, describeCreateKeyFailure(m_KeyName));
+        raiseFailure(ErrorNumber::RegistryFailure, describeCreateKeyFailure(m_KeyName));
     return True;
 }
 
@@ -221,12 +221,13 @@ Boolean Registry::DeleteKey() const {
 Boolean Registry::DeleteValue() const {
     unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, writeAccess, key) != ERROR_SUCCESS)
-        raise(ErrorNumber::RegistryFailure, describeOpenForDeleteFailure(m_KeyClass, m_KeyName));
+        raiseFailure(ErrorNumber::RegistryFailure,
+                     describeOpenForDeleteFailure(m_KeyClass, m_KeyName));
     const LSTATUS status = RegDeleteValueA(key.get(), m_ValueName.c_str());
     key.reset();
     if (status != ERROR_SUCCESS)
-        raise(ErrorNumber::RegistryFailure,
-              describeDeleteValueFailure(m_KeyClass, m_KeyName, m_ValueName));
+        raiseFailure(ErrorNumber::RegistryFailure,
+                     describeDeleteValueFailure(m_KeyClass, m_KeyName, m_ValueName));
     return True;
 }
 
@@ -268,7 +269,7 @@ void Registry::ValueData(const Variant& vValue) {
     };
     unique_hkey key;
     if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
-        raise(ErrorNumber::RegistryFailure, failure());
+        raiseFailure(ErrorNumber::RegistryFailure, failure());
 
     // The storage form follows ValueType, not the kind of vValue. Only a store
     // call that was made can fail; an unsupported type stores nothing and is
@@ -286,11 +287,11 @@ void Registry::ValueData(const Variant& vValue) {
     }
     case ValueTypeCode::Binary: {
         if (vValue.kind() != Variant::Kind::Bytes)
-            raise(ErrorNumber::RegistryFailure, failure());
+            raiseFailure(ErrorNumber::RegistryFailure, failure());
         const ByteArray& bytes = vValue.bytes();
         if (!bytes.contains(0))
-            raise(ErrorNumber::IndexOutOfRange,
-                  "Index out of range: the byte array has no element 0");
+            raiseFailure(ErrorNumber::IndexOutOfRange,
+                         "Index out of range: the byte array has no element 0");
         // Everything from element 0 to the end, the array's last element included.
         const auto first = static_cast<std::size_t>(-static_cast<std::int64_t>(bytes.lowerBound));
         status = storeValue(key, m_ValueName, REG_BINARY, bytes.elements.data() + first,
@@ -318,7 +319,7 @@ void Registry::ValueData(const Variant& vValue) {
     key.reset();
 
     if (stored && status != ERROR_SUCCESS)
-        raise(ErrorNumber::ValueStoreFailure, failure());
+        raiseFailure(ErrorNumber::ValueStoreFailure, failure());
     m_LastValueData = vValue;
 }
 
@@ -364,9 +365,9 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
         }
         return True;
     } catch (const std::bad_alloc&) {
-        raise(ErrorNumber::EnumerationFailure, "Out of memory");
+        raiseFailure(ErrorNumber::EnumerationFailure, "Out of memory");
     } catch (const std::exception& failure) {
-        raise(ErrorNumber::EnumerationFailure, failure.what());
+        raiseFailure(ErrorNumber::EnumerationFailure, failure.what());
     }
 }
 
@@ -404,8 +405,8 @@ std::int32_t Registry::ReverseByteOrder(std::int32_t value) const {
 std::string Registry::ExpandVariables(const std::string& text) const {
     const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
     if (needed == 0)
-        raise(ErrorNumber::InvalidArgument,
-              "Invalid argument: environment references cannot be expanded");
+        raiseFailure(ErrorNumber::InvalidArgument,
+                     "Invalid argument: environment references cannot be expanded");
     std::vector<char> expanded(needed, '\0');
     ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
     // All needed - 1 characters, as the size query counted them.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "registry/Boolean.h"
 #include "registry/RegistryError.h"
