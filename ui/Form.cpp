@@ -171,7 +171,13 @@ int ControlRef::Value() const {
 }
 
 void ControlRef::SetValue(int value) const {
+    if (Value() == value)
+        return;
     SendMessageA(window_, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    // A change made from code runs the check box's click handler, as the
+    // user's click does; the system sends nothing for BM_SETCHECK.
+    SendMessageA(GetAncestor(window_, GA_ROOT), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(window_), BN_CLICKED), reinterpret_cast<LPARAM>(window_));
 }
 
 void ControlRef::SetFocus() const {

@@ -51,7 +51,8 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled) const;
     bool Visible() const;
-    // Check boxes: 0 cleared, 1 ticked.
+    // Check boxes: 0 cleared, 1 ticked. Changing the value runs the click
+    // handler, as a click does.
     int Value() const;
     void SetValue(int value) const;
     void SetFocus() const;

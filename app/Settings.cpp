@@ -1,0 +1,73 @@
+// The tools model: moving the three rows between the window and their
+// registry keys through the window's one Registry object, which addresses
+// each key's unnamed value (ValueName and Default stay empty).
+#include "app/Main.h"
+
+#include <string>
+
+#include "app/Tools.h"
+#include "dialogs/MSG.h"
+#include "registry/ValueCodec.h"
+
+namespace app {
+
+namespace {
+
+bool isBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+} // namespace
+
+void Main::LoadSettings() {
+    for (int i = 0; i < ToolCount; ++i) {
+        registry_->KeyName(Tools[i].keyPath);
+        UCh(i).SetValue(registry_->KeyExists());
+        Txt(i).SetCaption(registry_->ValueData().toText());
+    }
+}
+
+Boolean Main::SaveSettings() {
+    if (SettingsChanged == False)
+        return False;
+
+    for (int i = 0; i < ToolCount; ++i) {
+        if (UCh(i).Value() == 0 && isBlank(Txt(i).Caption())) {
+            dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].missingMessage);
+            dialogs::MSG::Instance().ShowModal();
+            return False;
+        }
+    }
+
+    // The shell expands environment references only in REG_EXPAND_SZ values
+    // and takes a REG_SZ as it stands, so a text with a reference must be
+    // written as REG_EXPAND_SZ. Every enabled row is written as a string,
+    // whatever type was read last: REG_EXPAND_SZ when the text needs it or the
+    // value read last was one, REG_SZ otherwise.
+    const bool expandedReadLast = registry_->ValueType() == ValueTypeCode::ExpandString;
+    for (int i = 0; i < ToolCount; ++i) {
+        registry_->KeyName(Tools[i].keyPath);
+        if (UCh(i).Value() == 1) {
+            registry_->DleteKeyAndSubKeys();
+            continue;
+        }
+        const std::string text = Txt(i).Caption();
+        const bool expand =
+            expandedReadLast || textStorageType(text) == ValueTypeCode::ExpandString;
+        registry_->ValueType(expand ? ValueTypeCode::ExpandString : ValueTypeCode::String);
+        registry_->ValueData(text);
+        registry_->CreateKey();
+        registry_->SetDefault();
+    }
+    SettingsChanged = False;
+    return True;
+}
+
+void Main::SetDefault() {
+    for (int i = 0; i < ToolCount; ++i)
+        Txt(i).SetCaption(Tools[i].defaultCommandLine);
+    for (int i = 0; i < ToolCount; ++i)
+        UCh(i).SetValue(0);
+}
+
+} // namespace app

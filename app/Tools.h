@@ -1,0 +1,31 @@
+// The three drive-maintenance tools the shell offers on a drive's property
+// sheet, in row order: the key each one's command line lives in (below
+// HKEY_LOCAL_MACHINE), its stock command line, and what a save says when an
+// enabled row has none. Row i is index i of every control group of Main.
+#pragma once
+
+#include <array>
+
+namespace app {
+
+struct Tool {
+    const char* keyPath;
+    const char* defaultCommandLine;
+    const char* missingMessage;
+};
+
+// The stock command lines are written exactly as they stand, "%c" and the
+// differently spelt "%systemroot%" included: the shell expands and formats
+// them, never Quillmere.
+inline constexpr std::array<Tool, 3> Tools{{
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
+     "%SystemRoot%\\system32\\ntbackup.exe", "No Backup Path Selected"},
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
+     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", "No Cleanup Path Selected"},
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
+     "%systemroot%\\system32\\dfrg.msc %c:", "No Defragment Path Selected"},
+}};
+
+inline constexpr int ToolCount = static_cast<int>(Tools.size());
+
+} // namespace app

@@ -1,0 +1,400 @@
+// The working main window against the real (Wine's) registry: what loading
+// shows for each kind of stored value, how edits move the window between
+// Clean and Changed, what a save writes, and how closing asks and ends.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/Tools.h"
+#include "dialogs/Ask.h"
+#include "dialogs/MSG.h"
+#include "registry/Handles.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int Default = 3, Apply = 4, About = 5, Ok = 6;
+
+const char* keyOf(int row) {
+    return app::Tools[row].keyPath;
+}
+
+struct Stored {
+    DWORD type;
+    std::string text; // without its terminator
+    bool operator==(const Stored&) const = default;
+};
+
+void PrintTo(const Stored& value, std::ostream* out) {
+    *out << "type " << value.type << " \"" << value.text << "\"";
+}
+
+// The row's unnamed value as the registry holds it; nullopt when the key or
+// the value is missing.
+std::optional<Stored> storedValue(int row) {
+    unique_hkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyOf(row), 0, KEY_QUERY_VALUE, key.put()))
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), "", nullptr, &type, nullptr, &size))
+        return std::nullopt;
+    std::string data(size, '\0');
+    RegQueryValueExA(key.get(), "", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size);
+    if (!data.empty() && data.back() == '\0')
+        data.pop_back();
+    return Stored{type, data};
+}
+
+bool keyExists(const std::string& path) {
+    unique_hkey key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == 0;
+}
+
+void store(int row, DWORD type, const void* data, DWORD size, const char* subKey = "") {
+    unique_hkey key;
+    std::string path = std::string(keyOf(row)) + (*subKey ? "\\" : "") + subKey;
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, key.put(), nullptr));
+    if (data) {
+        ASSERT_EQ(0, RegSetValueExA(key.get(), "", 0, type, static_cast<const BYTE*>(data), size));
+    }
+}
+
+void storeText(int row, DWORD type, const std::string& text) {
+    store(row, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+std::string expanded(const char* text) {
+    char buffer[MAX_PATH];
+    ExpandEnvironmentStringsA(text, buffer, MAX_PATH);
+    return buffer;
+}
+
+// Removes a WM_QUIT the window posted; true when there was one.
+bool takeQuit() {
+    ::MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// Answers modal windows in the order they come, from a timer that their
+// modal loops dispatch: each step waits until its window is shown.
+class Answers {
+public:
+    Answers() {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 10, Tick);
+    }
+    ~Answers() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    Answers(const Answers&) = delete;
+    Answers& operator=(const Answers&) = delete;
+
+    void When(ui::Form& form, std::function<void(ui::Form&)> action) {
+        steps_.push_back({&form, std::move(action)});
+    }
+
+private:
+    struct Step {
+        ui::Form* form;
+        std::function<void(ui::Form&)> action;
+    };
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Answers* self = current_;
+        if (!self || self->next_ >= self->steps_.size())
+            return;
+        Step& step = self->steps_[self->next_];
+        if (step.form->IsLoaded() && IsWindowVisible(step.form->Hwnd())) {
+            ++self->next_;
+            step.action(*step.form);
+        }
+    }
+
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    UINT_PTR timer_ = 0;
+    static inline Answers* current_ = nullptr;
+};
+
+// Each case starts with the three tool keys absent and removes them again.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { removeToolKeys(); }
+    void TearDown() override {
+        if (main_.IsLoaded())
+            main_.Unload();
+        takeQuit();
+        removeToolKeys();
+    }
+
+    static void removeToolKeys() {
+        for (int row = 0; row < app::ToolCount; ++row)
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(row));
+    }
+
+    void load() {
+        main_.Load();
+        main_.Show();
+        ui::ProcessPendingMessages();
+    }
+
+    bool clean() { return main_.SettingsChanged == False && !main_.UCmd(Apply).Enabled(); }
+    bool changed() { return main_.SettingsChanged == True && main_.UCmd(Apply).Enabled(); }
+    bool rowEnabled(int row) {
+        return main_.Txt(row).Enabled() && main_.UCmd(row).Enabled() && main_.ULPr(row).Enabled();
+    }
+
+    // Clicks a button and answers the MSG window it shows, noting its text.
+    std::string clickAndReadMessage(int button) {
+        std::string shown = "(not shown)";
+        WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& msg) {
+            shown = msg.Control("Label1").Caption();
+            Click(msg.Control("Command1").Hwnd());
+        });
+        SendMessageA(main_.UCmd(button).Hwnd(), BM_CLICK, 0, 0);
+        return shown;
+    }
+
+    // Closes the window as its close box does, answering Ask with `answer`
+    // ("Yes", "No" or "close box") and reading the MSG shown afterwards.
+    struct CloseResult {
+        bool asked = false;
+        std::string message = "(none)";
+        bool ended = false;
+    };
+    CloseResult closeAnswering(const std::string& answer) {
+        CloseResult result;
+        Answers answers;
+        answers.When(dialogs::Ask::Instance(), [&](ui::Form& ask) {
+            result.asked = true;
+            if (answer == "close box")
+                PostMessageA(ask.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            else
+                Click(ask.Control(answer == "Yes" ? "Command1" : "Command2").Hwnd());
+        });
+        answers.When(dialogs::MSG::Instance(), [&](ui::Form& msg) {
+            result.message = msg.Control("Label1").Caption();
+            Click(msg.Control("Command1").Hwnd());
+        });
+        SendMessageA(main_.Hwnd(), WM_CLOSE, 0, 0);
+        result.ended = !main_.IsLoaded() && takeQuit();
+        return result;
+    }
+
+    app::Main main_;
+};
+
+} // namespace
+
+TEST_F(MainWindow, LoadsAbsentKeysAsSwitchedOffGreyedRowsInTheCleanState) {
+    load();
+    for (int row = 0; row < app::ToolCount; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(1, main_.UCh(row).Value());
+        EXPECT_EQ("", main_.Txt(row).Caption());
+        EXPECT_FALSE(main_.Txt(row).Enabled());
+        EXPECT_FALSE(main_.UCmd(row).Enabled());
+        EXPECT_FALSE(main_.ULPr(row).Enabled());
+        EXPECT_TRUE(main_.UCh(row).Enabled()) << "a switched-off row can be switched on again";
+    }
+    EXPECT_TRUE(clean());
+}
+
+TEST_F(MainWindow, LoadsEachKindOfStoredValue) {
+    storeText(0, REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe");
+    store(1, REG_SZ, nullptr, 0); // a key without a default value
+    const DWORD number = 42;
+    store(2, REG_DWORD, &number, sizeof number);
+    load();
+
+    EXPECT_EQ(expanded("%SystemRoot%\\system32\\ntbackup.exe"), main_.Txt(0).Caption());
+    EXPECT_EQ("", main_.Txt(1).Caption());
+    EXPECT_EQ("42", main_.Txt(2).Caption());
+    for (int row = 0; row < app::ToolCount; ++row) {
+        EXPECT_EQ(0, main_.UCh(row).Value()) << row;
+        EXPECT_TRUE(rowEnabled(row)) << row;
+    }
+    EXPECT_TRUE(clean());
+}
+
+TEST_F(MainWindow, EditsLeaveTheWindowChangedEvenWhenUndone) {
+    storeText(0, REG_SZ, "C:\\tools\\backup.exe");
+    load();
+    main_.Txt(0).SetCaption("C:\\tools\\backup.exe2");
+    main_.Txt(0).SetCaption("C:\\tools\\backup.exe");
+    EXPECT_TRUE(changed());
+
+    main_.Unload();
+    load();
+    ASSERT_TRUE(clean());
+    // Ticking and clearing a box by the user re-enables the row, still Changed.
+    Click(main_.UCh(0).Hwnd());
+    ui::ProcessPendingMessages();
+    EXPECT_EQ(1, main_.UCh(0).Value());
+    EXPECT_FALSE(rowEnabled(0));
+    Click(main_.UCh(0).Hwnd());
+    ui::ProcessPendingMessages();
+    EXPECT_TRUE(rowEnabled(0));
+    EXPECT_TRUE(changed());
+}
+
+TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
+    load();
+    SendMessageA(main_.UCmd(Default).Hwnd(), BM_CLICK, 0, 0);
+    for (int row = 0; row < app::ToolCount; ++row) {
+        EXPECT_EQ(app::Tools[row].defaultCommandLine, main_.Txt(row).Caption());
+        EXPECT_EQ(0, main_.UCh(row).Value());
+        EXPECT_TRUE(rowEnabled(row));
+        EXPECT_FALSE(keyExists(keyOf(row)));
+    }
+    EXPECT_TRUE(changed());
+}
+
+// Saving: these cases also run with the shell object missing (a second ctest
+// entry), and must give the same registry either way.
+TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
+    load();
+    SendMessageA(main_.UCmd(Default).Hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+
+    // Nothing had been read, yet a REG_SZ holding %SystemRoot% would reach
+    // the shell unexpanded: each stock line is stored as REG_EXPAND_SZ.
+    for (int row = 0; row < app::ToolCount; ++row) {
+        EXPECT_EQ((Stored{REG_EXPAND_SZ, app::Tools[row].defaultCommandLine}), storedValue(row));
+        EXPECT_EQ(expanded(app::Tools[row].defaultCommandLine), main_.Txt(row).Caption());
+    }
+    EXPECT_TRUE(clean());
+    EXPECT_EQ(False, main_.SaveSettings()) << "a second save right after writes nothing";
+}
+
+TEST_F(MainWindow, SavingStopsAtTheFirstEnabledRowWithoutACommandLine) {
+    store(0, REG_SZ, nullptr, 0);
+    storeText(1, REG_SZ, "C:\\clean.exe");
+    store(2, REG_SZ, nullptr, 0);
+    load();
+    main_.Txt(1).SetCaption("C:\\other.exe");
+    main_.Txt(0).SetCaption("   "); // spaces only count as missing
+
+    EXPECT_EQ("No Backup Path Selected", clickAndReadMessage(Apply));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe"}), storedValue(1)) << "nothing is written";
+    EXPECT_TRUE(changed());
+
+    // The replaced caption lasts one showing: the next save confirms again.
+    main_.Txt(0).SetCaption(" C:\\backup.exe ");
+    main_.Txt(2).SetCaption("C:\\defrag.exe");
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ((Stored{REG_SZ, " C:\\backup.exe "}), storedValue(0)) << "spaces are kept";
+}
+
+TEST_F(MainWindow, SavingASwitchedOffRowDeletesItsKeyWithEverythingBelow) {
+    storeText(1, REG_SZ, "C:\\clean.exe");
+    store(1, REG_SZ, nullptr, 0, "Sub\\Deeper");
+    load();
+    Click(main_.UCh(1).Hwnd());
+    ui::ProcessPendingMessages();
+    main_.Txt(1).SetCaption(""); // a switched-off row needs no command line
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_FALSE(keyExists(keyOf(1)));
+    EXPECT_EQ(1, main_.UCh(1).Value());
+}
+
+TEST_F(MainWindow, SavingWritesEveryEnabledRowAsAStringWhateverWasReadLast) {
+    // The value read last is binary: the Registry object's type is then 3,
+    // and a text would be refused. Each row is still saved as text.
+    storeText(0, REG_SZ, "C:\\backup.exe");
+    const DWORD number = 7;
+    store(1, REG_DWORD, &number, sizeof number);
+    store(2, REG_BINARY, "\x01\x02", 2);
+    load();
+    main_.Txt(1).SetCaption("C:\\clean.exe /D %c");
+    main_.Txt(2).SetCaption("C:\\defrag.exe");
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\backup.exe"}), storedValue(0));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\defrag.exe"}), storedValue(2));
+}
+
+TEST_F(MainWindow, ClosingInTheCleanStateEndsWithoutAQuestion) {
+    storeText(0, REG_SZ, "C:\\backup.exe");
+    load();
+    bool asked = false;
+    WhenShown ask(dialogs::Ask::Instance(), [&](ui::Form& form) {
+        asked = true;
+        form.Unload();
+    });
+    SendMessageA(main_.UCmd(Ok).Hwnd(), BM_CLICK, 0, 0);
+    ui::RunMessagesUntil([&] { return !main_.IsLoaded(); });
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(takeQuit()) << "closing ends the program";
+}
+
+TEST_F(MainWindow, ClosingChangedAndAnsweringNoOrTheCloseBoxEndsWithoutWriting) {
+    for (const char* answer : {"No", "close box"}) {
+        SCOPED_TRACE(answer);
+        load();
+        SendMessageA(main_.UCmd(Default).Hwnd(), BM_CLICK, 0, 0);
+        const CloseResult closed = closeAnswering(answer);
+        EXPECT_TRUE(closed.asked);
+        EXPECT_EQ("(none)", closed.message);
+        EXPECT_TRUE(closed.ended);
+        EXPECT_FALSE(keyExists(keyOf(0)));
+    }
+}
+
+TEST_F(MainWindow, ClosingChangedAndAnsweringYesSavesOrStaysOpen) {
+    store(0, REG_SZ, nullptr, 0);
+    load();
+    main_.Txt(0).SetCaption("");
+    CloseResult closed = closeAnswering("Yes");
+    EXPECT_EQ("No Backup Path Selected", closed.message);
+    EXPECT_FALSE(closed.ended) << "a save that writes nothing cancels the close";
+    ASSERT_TRUE(main_.IsLoaded());
+    EXPECT_TRUE(changed());
+
+    main_.Txt(0).SetCaption("C:\\backup.exe");
+    closed = closeAnswering("Yes");
+    EXPECT_TRUE(closed.asked) << "Ask starts afresh";
+    EXPECT_EQ("Changes has been save successful", closed.message);
+    EXPECT_TRUE(closed.ended);
+    EXPECT_EQ((Stored{REG_SZ, "C:\\backup.exe"}), storedValue(0));
+}
+
+TEST_F(MainWindow, KeepsItsOuterSizeWhenDraggedMinimisedAndRestored) {
+    load();
+    RECT before;
+    GetWindowRect(main_.Hwnd(), &before);
+    SetWindowPos(main_.Hwnd(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    RECT after;
+    GetWindowRect(main_.Hwnd(), &after);
+    EXPECT_EQ(before.right - before.left, after.right - after.left);
+    EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
+    const int dpi = main_.Dpi();
+    EXPECT_NEAR(6615, ToTwips(after.right - after.left, dpi), 1440.0 / dpi);
+    EXPECT_NEAR(5970, ToTwips(after.bottom - after.top, dpi), 1440.0 / dpi);
+
+    ShowWindow(main_.Hwnd(), SW_MINIMIZE);
+    ShowWindow(main_.Hwnd(), SW_RESTORE);
+    ui::ProcessPendingMessages();
+    GetWindowRect(main_.Hwnd(), &after);
+    EXPECT_EQ(before.right - before.left, after.right - after.left);
+}
+
+TEST_F(MainWindow, TabFromAboutWrapsToTheBackupRowsCheckBox) {
+    load();
+    SetForegroundWindow(main_.Hwnd());
+    main_.UCmd(About).SetFocus();
+    ui::ProcessPendingMessages();
+    ASSERT_EQ(main_.UCmd(About).Hwnd(), GetFocus());
+    PressKey(VK_TAB);
+    ui::ProcessPendingMessages();
+    EXPECT_EQ(main_.UCh(0).Hwnd(), GetFocus());
+}
