@@ -490,8 +490,12 @@ bool Form::HandleKey(const ::MSG& message) {
         // focused push button, or the marked one when the focus is elsewhere.
         const Built* focused = Find(GetFocus());
         HWND button = focused && IsPushButton(*focused->row) ? focused->window : KeyboardButton();
+        // Notified the way the system's dialogs do it: the focus stays where it
+        // is, unlike a click.
         if (button && IsWindowEnabled(button) && IsWindowVisible(button))
-            SendMessageA(button, BM_CLICK, 0, 0);
+            SendMessageA(GetParent(button), WM_COMMAND,
+                         MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
         return true;
     }
     case VK_ESCAPE:
