@@ -63,7 +63,7 @@ unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi) {
     font.lfWeight = FW_BOLD;
     font.lfCharSet = 178;
     font.lfQuality = DEFAULT_QUALITY;
-    std::strcpy(font.lfFaceName, "MS Sans Serif");
+    std::string_view("MS Sans Serif").copy(font.lfFaceName, LF_FACESIZE - 1);
     return unique_hfont(CreateFontIndirectA(&font));
 }
 
