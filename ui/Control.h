@@ -1,0 +1,59 @@
+// One row of a window's control table: a control as the layout describes it,
+// geometry in twips relative to its container's client area. A window's table
+// is kept in the layout's own column order so that it can be read beside it.
+#pragma once
+
+namespace ui {
+
+enum class Kind { Panel, Label, CheckBox, TextBox, PushButton, Image };
+
+// Panels and images draw no text and name no font.
+enum class Font { None, Default, Title, DialogText };
+
+// The "At start" column. KeyboardButton is an enabled push button that Enter
+// presses when the focus is on no other push button (see Form::HandleKey).
+enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
+
+// None where the layout gives no alignment; such text is drawn left-aligned.
+enum class Align { None, Left, Centre };
+
+// A picture stored in the executable as a resource of type "GIF".
+struct Gif {
+    int id;
+};
+
+// The caption, text or picture of a control.
+struct Content {
+    constexpr Content() = default;
+    constexpr Content(const char* caption) : text(caption) {}
+    constexpr Content(Gif gif) : picture(gif.id) {}
+    const char* text = "";
+    int picture = 0;
+};
+
+inline constexpr int NoIndex = -1; // a single control, not a member of a group
+inline constexpr int NoTab = -1;   // images take no place in the tab order
+
+struct Control {
+    const char* name;
+    int index;
+    Kind kind;
+    const char* container;
+    Content content;
+    int left;
+    int top;
+    int width;
+    int height;
+    Font font;
+    State state;
+    int tab;
+    Align align = Align::None;
+};
+
+// True for the kinds that can hold the keyboard focus; labels and panels have
+// a tab index but are passed over.
+constexpr bool TakesFocus(Kind kind) {
+    return kind == Kind::CheckBox || kind == Kind::TextBox || kind == Kind::PushButton;
+}
+
+} // namespace ui

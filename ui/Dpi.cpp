@@ -1,0 +1,51 @@
+#include "ui/Dpi.h"
+
+namespace ui {
+
+namespace {
+
+// Looked up at run time: the program also runs on systems older than the
+// per-monitor DPI functions, and importing them would stop it from loading.
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+GetDpiForWindowFunction FindGetDpiForWindow() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32)
+        return nullptr;
+    return reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+}
+
+} // namespace
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int WindowDpi(HWND window) {
+    static const GetDpiForWindowFunction getDpiForWindow = FindGetDpiForWindow();
+    if (getDpiForWindow && window) {
+        UINT dpi = getDpiForWindow(window);
+        if (dpi > 0)
+            return static_cast<int>(dpi);
+    }
+    return ScreenDpi();
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, TwipsPerInch);
+}
+
+int PixelsToTwips(int pixels, int dpi) {
+    return MulDiv(pixels, TwipsPerInch, dpi);
+}
+
+int PointsToFontHeight(int hundredthsOfPoint, int dpi) {
+    return -MulDiv(hundredthsOfPoint, dpi, 72 * 100);
+}
+
+} // namespace ui

@@ -1,0 +1,152 @@
+// A top-level window built in one step from its control table, in the manner
+// of the layout descriptions: Main and the three dialogs are Forms. A Form
+// object outlives its window: Load creates the window and every control,
+// Unload destroys them, and the next Load builds them afresh from the table.
+#pragma once
+
+#include <windows.h>
+
+#include <ocidl.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Control.h"
+#include "ui/Handles.h"
+
+namespace ui {
+
+enum class Frame {
+    Sizable,    // resizable border, system menu, minimise box; in the taskbar
+    FixedDialog // dialog frame with the close box only; owned, so not in the taskbar
+};
+
+enum class Placement { CentreScreen, CentreOwner };
+
+// The window's own properties; sizes in twips. An outer size of 0 means that
+// only the client area is given and the frame is added to it.
+struct WindowDescription {
+    const char* name;
+    const char* title;
+    Frame frame;
+    Placement placement;
+    int clientWidth;
+    int clientHeight;
+    int outerWidth = 0;
+    int outerHeight = 0;
+};
+
+// A built control, addressed through its Form; valid while the window exists.
+class ControlRef {
+public:
+    ControlRef(HWND window, const Control& row) : window_(window), row_(&row) {}
+
+    HWND Hwnd() const { return window_; }
+    const Control& Row() const { return *row_; }
+
+    std::string Caption() const;
+    void SetCaption(const std::string& caption) const;
+    bool Enabled() const;
+    void SetEnabled(bool enabled) const;
+    bool Visible() const;
+    // Check boxes: 0 cleared, 1 ticked.
+    int Value() const;
+    void SetValue(int value) const;
+    void SetFocus() const;
+
+private:
+    HWND window_;
+    const Control* row_;
+};
+
+class Form {
+public:
+    Form(WindowDescription description, std::vector<ui::Control> table);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const WindowDescription& Description() const { return description_; }
+    const std::vector<ui::Control>& Table() const { return table_; }
+
+    // Creates the window hidden, builds every control and runs OnLoad;
+    // nothing happens when the window exists already.
+    void Load();
+    // Destroys the window and its controls; a modal showing then returns.
+    void Unload();
+    bool IsLoaded() const { return window_ != nullptr; }
+    HWND Hwnd() const { return window_; }
+
+    // Shows the window without blocking, the focus on its first tab stop.
+    void Show();
+    // Shows the window modally over its owner: the owner takes no input until
+    // this window has been unloaded, then gets the activation back.
+    void ShowModal();
+
+    // A control by name, or a group member by name and index. Touching a
+    // control of an unloaded form loads it first.
+    ControlRef Control(std::string_view name, int index = NoIndex);
+
+    // Positions every control, scales the fonts and sizes the window for the
+    // given DPI. Load runs it at the window's DPI; a change of DPI runs it again.
+    void ApplyLayout(int dpi);
+    // The DPI the current layout was made for.
+    int Dpi() const { return layoutDpi_; }
+
+    // The focusable controls that are enabled and visible, by tab index: the
+    // order Tab moves through, across containers.
+    std::vector<HWND> TabStops() const;
+    // Moves the focus to the next (+1) or previous (-1) tab stop, wrapping.
+    void MoveFocus(int direction);
+
+    // Keyboard handling of the window's message loop: Tab and Shift+Tab,
+    // Enter and Esc. True when the message has been handled.
+    bool HandleKey(const ::MSG& message);
+
+    // The Form whose top-level window this is, or null.
+    static Form* FromWindow(HWND window);
+
+protected:
+    virtual void OnLoad() {}
+    // A notification of a control, decoded into its group (or name), index
+    // and notification code.
+    virtual void OnControlCommand(std::string_view name, int index, int notification);
+    // The close box, Alt+F4, the system menu or the system asks to close; the
+    // window unloads unless this returns false.
+    virtual bool OnCloseRequest() { return true; }
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    struct Built {
+        const ui::Control* row;
+        HWND window;
+        Microsoft::WRL::ComPtr<IPicture> picture;
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void BuildControls();
+    HWND ContainerOf(const ui::Control& row) const;
+    const Built* Find(HWND window) const;
+    void Place();
+    void FocusFirst();
+    void OnActivate(bool active);
+    void SetButtonDefault(HWND button, bool isDefault);
+    void OnButtonFocus(const Built& button, bool gotFocus);
+    HWND KeyboardButton() const;
+    void Detach();
+
+    WindowDescription description_;
+    std::vector<ui::Control> table_;
+    HWND window_ = nullptr;
+    std::vector<Built> built_;
+    unique_hfont defaultFont_;
+    unique_hfont titleFont_;
+    unique_hfont dialogFont_;
+    int layoutDpi_ = 96;
+    HWND lastFocus_ = nullptr;
+    HWND disabledOwner_ = nullptr;
+};
+
+} // namespace ui

@@ -1,0 +1,65 @@
+#include "ui/MessageLoop.h"
+
+#include "ui/Form.h"
+
+namespace ui {
+
+namespace {
+HWND applicationWindow = nullptr;
+}
+
+bool PreTranslate(const ::MSG& message) {
+    if (!message.hwnd)
+        return false;
+    Form* form = Form::FromWindow(GetAncestor(message.hwnd, GA_ROOT));
+    return form && form->HandleKey(message);
+}
+
+void RunMessagesUntil(const std::function<bool()>& done) {
+    ::MSG message;
+    while (!done()) {
+        BOOL result = GetMessageA(&message, nullptr, 0, 0);
+        if (result == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (result == -1)
+            return;
+        if (!PreTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void ProcessPendingMessages() {
+    ::MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (!PreTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void SetApplicationWindow(HWND window) {
+    applicationWindow = window;
+}
+
+HWND ApplicationWindow() {
+    return applicationWindow && IsWindow(applicationWindow) ? applicationWindow : nullptr;
+}
+
+HWND DialogOwner() {
+    if (HWND application = ApplicationWindow())
+        return application;
+    static HWND hidden = CreateWindowExA(0, "STATIC", "Quillmere", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr);
+    return hidden;
+}
+
+} // namespace ui

@@ -1,0 +1,124 @@
+#include "ui/Widgets.h"
+
+#include <cstring>
+#include <exception>
+
+#include "ui/Failure.h"
+#include "ui/Handles.h"
+#include "ui/Picture.h"
+
+namespace ui {
+
+HBRUSH WindowBrush() {
+    static const unique_hbrush brush(CreateSolidBrush(WindowColour));
+    return brush.get();
+}
+
+HBRUSH PanelBrush() {
+    static const unique_hbrush brush(CreateSolidBrush(PanelColour));
+    return brush.get();
+}
+
+LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") == 0)
+        return 0;
+    // Labels are transparent: their background is the container's colour,
+    // with nothing else behind them to show through.
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, background);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(brush);
+}
+
+namespace {
+
+LRESULT PanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(panel, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, PanelBrush());
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (LRESULT brush =
+                ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
+                               PanelColour, PanelBrush()))
+            return brush;
+        break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+        // A panel only contains: the window that owns the controls' handlers
+        // is the top-level one, however deep the control sits.
+        return SendMessageA(GetAncestor(panel, GA_ROOT), message, wParam, lParam);
+    }
+    return DefWindowProcA(panel, message, wParam, lParam);
+}
+
+LRESULT ImageMessage(HWND image, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(image, &paint);
+        RECT client;
+        GetClientRect(image, &client);
+        // The container decides the colour around a picture with transparent
+        // parts, as it does for its labels.
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(image), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(image)));
+        FillRect(dc, &client, brush ? brush : PanelBrush());
+        if (IPicture* picture = ImagePicture(image))
+            DrawStretched(*picture, dc, client);
+        EndPaint(image, &paint);
+        return 0;
+    }
+    }
+    return DefWindowProcA(image, message, wParam, lParam);
+}
+
+template <LRESULT (*handle)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handle(window, message, wParam, lParam);
+    } catch (...) {
+        FailFast(std::current_exception());
+    }
+}
+
+void Register(HINSTANCE instance, const char* name, WNDPROC procedure) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+} // namespace
+
+void RegisterWidgetClasses(HINSTANCE instance) {
+    static bool registered = false;
+    if (registered)
+        return;
+    Register(instance, PanelClass, Procedure<PanelMessage>);
+    Register(instance, ImageClass, Procedure<ImageMessage>);
+    registered = true;
+}
+
+void SetImagePicture(HWND image, IPicture* picture) {
+    SetWindowLongPtrA(image, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
+    InvalidateRect(image, nullptr, TRUE);
+}
+
+IPicture* ImagePicture(HWND image) {
+    return reinterpret_cast<IPicture*>(GetWindowLongPtrA(image, GWLP_USERDATA));
+}
+
+} // namespace ui
