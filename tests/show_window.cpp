@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <string>
 
 #include "app/Main.h"
@@ -32,11 +33,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         if (ticks == 5) {
             RECT rect;
             GetWindowRect(shown->Hwnd(), &rect);
-            if (FILE* file = std::fopen(marker.c_str(), "wb")) {
-                std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right,
-                             rect.bottom);
-                std::fclose(file);
-            }
+            std::ofstream(marker, std::ios::binary)
+                << rect.left << ' ' << rect.top << ' ' << rect.right << ' ' << rect.bottom << '\n';
             return;
         }
         if (GetFileAttributesA((marker + ".done").c_str()) != INVALID_FILE_ATTRIBUTES)

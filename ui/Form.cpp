@@ -63,7 +63,7 @@ unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi) {
     font.lfWeight = FW_BOLD;
     font.lfCharSet = 178;
     font.lfQuality = DEFAULT_QUALITY;
-    std::strcpy(font.lfFaceName, "MS Sans Serif");
+    std::string_view("MS Sans Serif").copy(font.lfFaceName, LF_FACESIZE - 1);
     return unique_hfont(CreateFontIndirectA(&font));
 }
 
@@ -496,8 +496,12 @@ bool Form::HandleKey(const ::MSG& message) {
         // focused push button, or the marked one when the focus is elsewhere.
         const Built* focused = Find(GetFocus());
         HWND button = focused && IsPushButton(*focused->row) ? focused->window : KeyboardButton();
+        // Notified the way the system's dialogs do it: the focus stays where it
+        // is, unlike a click.
         if (button && IsWindowEnabled(button) && IsWindowVisible(button))
-            SendMessageA(button, BM_CLICK, 0, 0);
+            SendMessageA(GetParent(button), WM_COMMAND,
+                         MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
         return true;
     }
     case VK_ESCAPE:

@@ -1,0 +1,267 @@
+// The three dialogs as built and as answered: their layouts and frames, the
+// answers of AskToSave by every way of closing Ask, MSG's one-showing caption,
+// and the modal showing over the main window.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/Ask.h"
+#include "dialogs/Functions.h"
+#include "dialogs/MSG.h"
+#include "ui/Widgets.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::vector<Expected> AskLayout{
+    {"Picture4", -1, "panel", "Ask", nullptr, 120, 120, 5295, 1215, true},
+    {"Label1", -1, "label", "Picture4", "You want to save the last changes of utilities ?", 90, 240,
+     5115, 345, true},
+    {"Command1", -1, "push button", "Picture4", "Yes", 1200, 720, 1095, 330, true},
+    {"Command2", -1, "push button", "Picture4", "No", 3000, 720, 1095, 330, true},
+};
+
+const std::vector<Expected> MsgLayout{
+    {"Picture4", -1, "panel", "MSG", nullptr, 120, 120, 4455, 1215, true},
+    {"Label1", -1, "label", "Picture4", "Changes has been save successful", 120, 240, 4155, 360,
+     true},
+    {"Command1", -1, "push button", "Picture4", "OK", 1680, 720, 1095, 330, true},
+};
+
+const std::vector<Expected> AboutLayout{
+    {"Picture4", -1, "panel", "About", nullptr, 120, 120, 4815, 1335, true},
+    {"Command1", -1, "push button", "Picture4", "Close", 3360, 840, 1095, 330, true},
+    {"Image1", -1, "image", "Picture4", nullptr, 120, 480, 585, 480, true},
+    {"Label2", -1, "label", "Picture4", "Quillmere, by the Quillmere team", 480, 120, 3615, 240,
+     true},
+    {"Label3", -1, "label", "Picture4", "Lisbon, Portugal", 840, 840, 1665, 240, true},
+    {"Label4", -1, "label", "Picture4", "quillmere@example.org", 1200, 480, 3045, 240, true},
+};
+
+// The dialogs' owner: the main window, shown.
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main.Show();
+        ui::ProcessPendingMessages();
+    }
+    void TearDown() override { main.Unload(); }
+
+    // AskToSave, answered by the given action once Ask is shown.
+    std::int16_t AskAnsweredBy(std::function<void(ui::Form&)> action) {
+        WhenShown answer(dialogs::Ask::Instance(), std::move(action));
+        const std::int16_t result = Functions::AskToSave();
+        EXPECT_TRUE(answer.Ran());
+        EXPECT_FALSE(dialogs::Ask::Instance().IsLoaded()) << "Ask unloads when answered";
+        return result;
+    }
+
+    app::Main main;
+};
+
+// What a modal dialog looked like while it was shown.
+struct Observed {
+    bool ownerDisabled = false;
+    HWND owner = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT window{};
+    RECT client{};
+    std::string focus;
+};
+
+Observed Observe(ui::Form& dialog) {
+    Observed seen;
+    seen.owner = GetWindow(dialog.Hwnd(), GW_OWNER);
+    seen.ownerDisabled = seen.owner && !IsWindowEnabled(seen.owner);
+    seen.style = static_cast<DWORD>(GetWindowLongPtrA(dialog.Hwnd(), GWL_STYLE));
+    seen.exStyle = static_cast<DWORD>(GetWindowLongPtrA(dialog.Hwnd(), GWL_EXSTYLE));
+    GetWindowRect(dialog.Hwnd(), &seen.window);
+    GetClientRect(dialog.Hwnd(), &seen.client);
+    seen.focus = TextOf(GetFocus());
+    return seen;
+}
+
+void ExpectDialogFrame(const Observed& seen, HWND main, int clientWidth, int clientHeight,
+                       int dpi) {
+    EXPECT_TRUE(seen.ownerDisabled) << "the owner takes no input while the dialog is shown";
+    EXPECT_EQ(main, seen.owner);
+    EXPECT_FALSE(seen.style & WS_THICKFRAME);
+    EXPECT_FALSE(seen.style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(seen.style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(seen.style & WS_SYSMENU);
+    EXPECT_EQ(static_cast<DWORD>(WS_CAPTION), seen.style & WS_CAPTION);
+    EXPECT_FALSE(seen.exStyle & WS_EX_APPWINDOW) << "not in the taskbar";
+    EXPECT_NEAR(ToTwips(seen.client.right, dpi), clientWidth, 1440.0 / dpi);
+    EXPECT_NEAR(ToTwips(seen.client.bottom, dpi), clientHeight, 1440.0 / dpi);
+    RECT owner;
+    GetWindowRect(main, &owner);
+    EXPECT_NEAR((seen.window.left + seen.window.right) / 2.0, (owner.left + owner.right) / 2.0,
+                1.0);
+    EXPECT_NEAR((seen.window.top + seen.window.bottom) / 2.0, (owner.top + owner.bottom) / 2.0,
+                1.0);
+}
+
+void ExpectDialogFonts(ui::Form& dialog, const std::vector<const char*>& labels) {
+    for (const char* label : labels) {
+        SCOPED_TRACE(label);
+        const LOGFONTA font = FontOf(dialog.Control(label).Hwnd());
+        EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
+        EXPECT_EQ(FW_BOLD, font.lfWeight);
+        EXPECT_EQ(178, font.lfCharSet);
+        EXPECT_EQ(FontHeight(9.75, dialog.Dpi()), font.lfHeight);
+    }
+    EXPECT_EQ(FW_NORMAL, FontOf(dialog.Control("Command1").Hwnd()).lfWeight);
+}
+
+} // namespace
+
+TEST_F(Dialogs, AskIsBuiltAsItsLayoutSays) {
+    dialogs::Ask& ask = dialogs::Ask::Instance();
+    Observed seen;
+    WhenShown answer(ask, [&](ui::Form& shown) {
+        seen = Observe(shown);
+        ExpectLayout(shown, AskLayout);
+        ExpectDialogFonts(shown, {"Label1"});
+        EXPECT_EQ("Quillmere", TextOf(shown.Hwnd()));
+        EXPECT_TRUE(GetWindowLongPtrA(shown.Control("Label1").Hwnd(), GWL_STYLE) & SS_CENTER);
+        shown.Unload();
+    });
+    Functions::AskToSave();
+    ExpectDialogFrame(seen, main.Hwnd(), 5535, 1455, main.Dpi());
+    EXPECT_EQ("Yes", seen.focus) << "the first tab stop";
+    EXPECT_TRUE(IsWindowEnabled(main.Hwnd()));
+}
+
+TEST_F(Dialogs, MSGIsBuiltAsItsLayoutSays) {
+    dialogs::MSG& msg = dialogs::MSG::Instance();
+    Observed seen;
+    WhenShown answer(msg, [&](ui::Form& shown) {
+        seen = Observe(shown);
+        ExpectLayout(shown, MsgLayout);
+        ExpectDialogFonts(shown, {"Label1"});
+        shown.Unload();
+    });
+    msg.ShowModal();
+    ExpectDialogFrame(seen, main.Hwnd(), 4665, 1455, main.Dpi());
+    EXPECT_EQ("OK", seen.focus);
+}
+
+TEST_F(Dialogs, AboutIsBuiltAsItsLayoutSays) {
+    dialogs::About& about = dialogs::About::Instance();
+    Observed seen;
+    WhenShown answer(about, [&](ui::Form& shown) {
+        seen = Observe(shown);
+        ExpectLayout(shown, AboutLayout);
+        ExpectDialogFonts(shown, {"Label2", "Label3", "Label4"});
+        EXPECT_NE(nullptr, ui::ImagePicture(shown.Control("Image1").Hwnd()));
+        shown.Unload();
+    });
+    about.ShowModal();
+    ExpectDialogFrame(seen, main.Hwnd(), 5040, 1575, main.Dpi());
+    EXPECT_EQ("Close", seen.focus);
+}
+
+TEST_F(Dialogs, AskToSaveAnswersYesOnlyForTheYesButton) {
+    auto click = [](const char* button) {
+        return [button](ui::Form& ask) { Click(ask.Control(button).Hwnd()); };
+    };
+    EXPECT_EQ(-1, AskAnsweredBy(click("Command1")));
+    EXPECT_EQ(-1, Functions::AskAnswer) << "the answer outlives the window";
+    EXPECT_EQ(0, AskAnsweredBy(click("Command2")));
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form& ask) {
+                  PostMessageA(ask.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); // the close box
+              }));
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form&) { PressAltF4(); }));
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form&) { PressKey(VK_ESCAPE); }));
+}
+
+TEST_F(Dialogs, AskStartsFromNoAtEveryShowing) {
+    Functions::AskAnswer = -1;
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form& ask) {
+                  EXPECT_EQ(0, Functions::AskAnswer) << "reset when Ask loads";
+                  ask.Unload();
+              }));
+    EXPECT_EQ(-1, AskAnsweredBy([](ui::Form& ask) { Click(ask.Control("Command1").Hwnd()); }));
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form& ask) { PostMessageA(ask.Hwnd(), WM_CLOSE, 0, 0); }));
+}
+
+TEST_F(Dialogs, EnterInAskPressesTheFocusedButton) {
+    EXPECT_EQ(-1, AskAnsweredBy([](ui::Form&) { PressKey(VK_RETURN); })) << "focus on Yes";
+    EXPECT_EQ(0, AskAnsweredBy([](ui::Form&) {
+                  PressKey(VK_TAB);
+                  PressKey(VK_RETURN);
+              }))
+        << "Tab to No, then Enter";
+}
+
+TEST_F(Dialogs, TabInAskWrapsBetweenItsButtons) {
+    std::vector<std::string> focus;
+    AskAnsweredBy([&](ui::Form& ask) {
+        for (int step = 0; step < 2; ++step) {
+            PressKey(VK_TAB);
+            ui::ProcessPendingMessages();
+            focus.push_back(TextOf(GetFocus()));
+        }
+        ask.Unload();
+    });
+    EXPECT_EQ((std::vector<std::string>{"No", "Yes"}), focus);
+}
+
+TEST_F(Dialogs, AReplacedMSGCaptionLastsOneShowing) {
+    dialogs::MSG& msg = dialogs::MSG::Instance();
+    msg.Control("Label1").SetCaption("No Cleanup Path Selected");
+    EXPECT_TRUE(msg.IsLoaded()) << "setting the caption loads the window";
+    std::vector<std::string> shown;
+    auto readAndClose = [&](ui::Form& window) {
+        shown.push_back(TextOf(window.Control("Label1").Hwnd()));
+        Click(window.Control("Command1").Hwnd());
+    };
+    {
+        WhenShown answer(msg, readAndClose);
+        msg.ShowModal();
+    }
+    EXPECT_FALSE(msg.IsLoaded());
+    {
+        WhenShown answer(msg, readAndClose);
+        msg.ShowModal();
+    }
+    EXPECT_EQ(
+        (std::vector<std::string>{"No Cleanup Path Selected", "Changes has been save successful"}),
+        shown);
+}
+
+TEST_F(Dialogs, MSGAndAboutCloseWithEnterEscAndTheCloseBox) {
+    for (ui::Form* dialog : {static_cast<ui::Form*>(&dialogs::MSG::Instance()),
+                             static_cast<ui::Form*>(&dialogs::About::Instance())}) {
+        for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}, WPARAM{0}}) {
+            SCOPED_TRACE(std::string(dialog->Description().name) + " key " + std::to_string(key));
+            WhenShown answer(*dialog, [key](ui::Form& shown) {
+                if (key)
+                    PressKey(key);
+                else
+                    PostMessageA(shown.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            });
+            dialog->ShowModal();
+            EXPECT_TRUE(answer.Ran());
+            EXPECT_FALSE(dialog->IsLoaded());
+            EXPECT_TRUE(IsWindowEnabled(main.Hwnd()));
+        }
+    }
+}
+
+TEST(DialogsWithoutMain, StayOutOfTheTaskbarWithAHiddenOwner) {
+    ASSERT_EQ(nullptr, ui::ApplicationWindow());
+    HWND owner = nullptr;
+    WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& shown) {
+        owner = GetWindow(shown.Hwnd(), GW_OWNER);
+        shown.Unload();
+    });
+    dialogs::MSG::Instance().ShowModal();
+    ASSERT_NE(nullptr, owner);
+    EXPECT_FALSE(IsWindowVisible(owner));
+}

@@ -1,0 +1,333 @@
+// The main window as built: every control of its layout, its frame, size,
+// position, colours, fonts, pictures, tab order, keyboard and the dispatch of
+// control notifications to the group handlers.
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+
+#include <vector>
+
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "ui/MessageLoop.h"
+#include "ui/Widgets.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::vector<Expected> MainLayout{
+    {"Picture3", -1, "panel", "Main", nullptr, 120, 120, 6255, 495, true},
+    {"Image3", -1, "image", "Picture3", nullptr, 0, 0, 600, 480, true},
+    {"Label4", -1, "label", "Picture3", "Change abability of Quillmere and it's programs", 840, 120,
+     4455, 375, true},
+    {"Picture1", -1, "panel", "Main", nullptr, 120, 720, 6255, 1335, true},
+    {"Label2", -1, "label", "Picture1", "Backup  Utility", 240, 120, 3975, 255, true},
+    {"UCh", 0, "check box", "Picture1", "Disable Backup Utility", 480, 480, 3375, 255, true},
+    {"ULPr", 0, "label", "Picture1", "Program", 480, 840, 855, 375, true},
+    {"Txt", 0, "text box", "Picture1", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 0, "push button", "Picture1", "Browes", 5280, 840, 810, 330, true},
+    {"Image4", -1, "image", "Picture1", nullptr, 5520, 120, 495, 495, true},
+    {"Picture2", -1, "panel", "Main", nullptr, 120, 2160, 6255, 1335, true},
+    {"Label3", -1, "label", "Picture2", "Disk Cleanup Utility", 240, 120, 3975, 255, true},
+    {"UCh", 1, "check box", "Picture2", "Disable Disk Cleanup", 480, 480, 3375, 255, true},
+    {"ULPr", 1, "label", "Picture2", "Program", 480, 840, 855, 375, true},
+    {"Txt", 1, "text box", "Picture2", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 1, "push button", "Picture2", "Browes", 5280, 840, 855, 330, true},
+    {"Image1", -1, "image", "Picture2", nullptr, 5520, 120, 495, 495, true},
+    {"Picture5", -1, "panel", "Main", nullptr, 120, 3600, 6255, 1335, true},
+    {"Label1", -1, "label", "Picture5", "Disk Defragment Utility", 240, 120, 3975, 255, true},
+    {"UCh", 2, "check box", "Picture5", "Disable Disk Defragmenter ", 480, 480, 3375, 255, true},
+    {"ULPr", 2, "label", "Picture5", "Program", 480, 840, 855, 375, true},
+    {"Txt", 2, "text box", "Picture5", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 2, "push button", "Picture5", "Browes", 5280, 840, 855, 330, true},
+    {"Image2", -1, "image", "Picture5", nullptr, 5520, 120, 495, 495, true},
+    {"UCmd", 5, "push button", "Main", "About", 120, 5040, 1095, 330, true},
+    {"UCmd", 6, "push button", "Main", "OK", 2880, 5040, 1095, 330, true},
+    {"UCmd", 3, "push button", "Main", "Default", 4080, 5040, 1095, 330, true},
+    {"UCmd", 4, "push button", "Main", "Apply", 5280, 5040, 1095, 330, false},
+};
+
+// Records which group handler ran with which index, and nothing else: the
+// OK button then leaves the window open.
+class RecordingMain : public app::Main {
+public:
+    std::vector<std::string> calls;
+
+protected:
+    void OnTxtChange(int index) override { calls.push_back("Txt " + std::to_string(index)); }
+    void OnUChClick(int index) override { calls.push_back("UCh " + std::to_string(index)); }
+    void OnUCmdClick(int index) override { calls.push_back("UCmd " + std::to_string(index)); }
+    void OnUCmdLostFocus(int index) override {
+        calls.push_back("UCmd lost focus " + std::to_string(index));
+    }
+};
+
+template <typename Window>
+class ShownMain : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main.Show();
+        ui::ProcessPendingMessages();
+    }
+    void TearDown() override { main.Unload(); }
+
+    // The control that has the focus, as (name, index) of the layout.
+    std::string Focused() {
+        HWND focus = GetFocus();
+        for (const Expected& row : MainLayout) {
+            if (main.Control(row.name, row.index).Hwnd() == focus)
+                return std::string(row.name) + " " + std::to_string(row.index);
+        }
+        return "(none)";
+    }
+
+    Window main;
+};
+
+using MainWindow = ShownMain<app::Main>;
+using MainWindowHandlers = ShownMain<RecordingMain>;
+
+COLORREF ErasedColour(HWND window) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    COLORREF colour = GetPixel(memory, 4, 4);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// The background a control is given by its container, and whether its text
+// is drawn transparently over it.
+struct Background {
+    COLORREF colour = CLR_INVALID;
+    bool transparent = false;
+};
+
+Background BackgroundOf(HWND control) {
+    HDC dc = GetDC(control);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(control), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
+    Background background;
+    background.transparent = GetBkMode(dc) == TRANSPARENT;
+    ReleaseDC(control, dc);
+    LOGBRUSH logBrush{};
+    if (brush && GetObjectA(brush, sizeof logBrush, &logBrush))
+        background.colour = logBrush.lbColor;
+    return background;
+}
+
+} // namespace
+
+TEST_F(MainWindow, EveryControlMatchesTheLayout) {
+    EXPECT_EQ(28u, main.Table().size()) << "one row per control of the layout";
+    ExpectLayout(main, MainLayout);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(0, main.UCh(row).Value()) << "UCh(" << row << ") starts cleared";
+}
+
+TEST_F(MainWindow, GroupsAreAddressedByIndexWhateverTheirPanel) {
+    EXPECT_EQ(main.Control("Picture1").Hwnd(), GetParent(main.UCh(0).Hwnd()));
+    EXPECT_EQ(main.Control("Picture2").Hwnd(), GetParent(main.Txt(1).Hwnd()));
+    EXPECT_EQ(main.Control("Picture5").Hwnd(), GetParent(main.ULPr(2).Hwnd()));
+    EXPECT_EQ("Apply", main.UCmd(4).Caption());
+    EXPECT_THROW(main.Control("UCmd", 7), std::out_of_range);
+    EXPECT_THROW(main.Control("Cmd"), std::out_of_range) << "the open-file dialog has no window";
+}
+
+TEST_F(MainWindow, FrameIsSizableWithMinimiseOnlyAndShownInTheTaskbar) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(main.Hwnd(), GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(main.Hwnd(), GWL_EXSTYLE));
+    EXPECT_EQ("Quillmere", TextOf(main.Hwnd()));
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_EQ(static_cast<DWORD>(WS_CAPTION), style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
+    EXPECT_EQ(nullptr, GetWindow(main.Hwnd(), GW_OWNER));
+    EXPECT_NE(nullptr, reinterpret_cast<HICON>(GetClassLongPtrA(main.Hwnd(), GCLP_HICON)));
+    EXPECT_EQ(main.Hwnd(), ui::ApplicationWindow());
+}
+
+TEST_F(MainWindow, OuterSizeIsFixedInTwipsAndTheWindowIsCentredOnTheScreen) {
+    RECT window;
+    GetWindowRect(main.Hwnd(), &window);
+    const int dpi = main.Dpi();
+    EXPECT_NEAR(ToTwips(window.right - window.left, dpi), 6615, 1440.0 / dpi);
+    EXPECT_NEAR(ToTwips(window.bottom - window.top, dpi), 5970, 1440.0 / dpi);
+    RECT client;
+    GetClientRect(main.Hwnd(), &client);
+    // Frame metrics differ between systems; the width is the reliable part.
+    EXPECT_NEAR(ToTwips(client.right, dpi), 6495, 2 * 1440.0 / dpi);
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(main.Hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_NEAR((window.left + window.right) / 2.0,
+                (monitor.rcWork.left + monitor.rcWork.right) / 2.0, 1.0);
+    EXPECT_NEAR((window.top + window.bottom) / 2.0,
+                (monitor.rcWork.top + monitor.rcWork.bottom) / 2.0, 1.0);
+}
+
+TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
+    EXPECT_EQ(RGB(237, 242, 255), ErasedColour(main.Hwnd()));
+    for (const char* panel : {"Picture1", "Picture2", "Picture3", "Picture5"})
+        EXPECT_EQ(RGB(175, 211, 249), ErasedColour(main.Control(panel).Hwnd())) << panel;
+    for (HWND control : {main.ULPr(0).Hwnd(), main.Control("Label4").Hwnd(), main.UCh(2).Hwnd()}) {
+        const Background background = BackgroundOf(control);
+        EXPECT_EQ(RGB(175, 211, 249), background.colour) << TextOf(control);
+        EXPECT_TRUE(background.transparent) << TextOf(control);
+    }
+    // A disabled text box asks too; it keeps the system's colours.
+    main.Txt(1).SetEnabled(false);
+    const Background textBox = BackgroundOf(main.Txt(1).Hwnd());
+    EXPECT_NE(RGB(175, 211, 249), textBox.colour);
+    EXPECT_FALSE(textBox.transparent);
+}
+
+TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
+    const int dpi = main.Dpi();
+    for (const char* title : {"Label4", "Label2", "Label3", "Label1"}) {
+        SCOPED_TRACE(title);
+        const LOGFONTA font = FontOf(main.Control(title).Hwnd());
+        EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
+        EXPECT_EQ(FW_BOLD, font.lfWeight);
+        EXPECT_EQ(178, font.lfCharSet);
+        EXPECT_EQ(FontHeight(8.25, dpi), font.lfHeight);
+    }
+    const LOGFONTA standard = FontOf(main.UCh(0).Hwnd());
+    EXPECT_EQ(FW_NORMAL, standard.lfWeight);
+    EXPECT_STRNE("", standard.lfFaceName);
+    for (HWND control : {main.Txt(1).Hwnd(), main.ULPr(2).Hwnd(), main.UCmd(6).Hwnd()}) {
+        const LOGFONTA font = FontOf(control);
+        EXPECT_STREQ(standard.lfFaceName, font.lfFaceName);
+        EXPECT_EQ(standard.lfHeight, font.lfHeight);
+    }
+}
+
+TEST_F(MainWindow, ImagesHoldTheirPictures) {
+    struct Picture {
+        const char* image;
+        long width, height;
+    };
+    for (const Picture& expected : {Picture{"Image3", 62, 62}, Picture{"Image4", 64, 65},
+                                    Picture{"Image1", 72, 71}, Picture{"Image2", 65, 66}}) {
+        SCOPED_TRACE(expected.image);
+        IPicture* picture = ui::ImagePicture(main.Control(expected.image).Hwnd());
+        ASSERT_NE(nullptr, picture);
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        picture->get_Width(&width);
+        picture->get_Height(&height);
+        EXPECT_EQ(expected.width, MulDiv(width, 96, 2540));
+        EXPECT_EQ(expected.height, MulDiv(height, 96, 2540));
+    }
+}
+
+TEST_F(MainWindow, TabRunsThroughTheRowsThenTheButtonsAcrossPanels) {
+    EXPECT_EQ("UCh 0", Focused());
+    const std::vector<std::string> order{"Txt 0", "UCmd 0", "UCh 1",  "Txt 1",  "UCmd 1", "UCh 2",
+                                         "Txt 2", "UCmd 2", "UCmd 3", "UCmd 6", "UCmd 5", "UCh 0"};
+    for (const std::string& expected : order) {
+        PressKey(VK_TAB);
+        ui::ProcessPendingMessages();
+        EXPECT_EQ(expected, Focused()) << "Apply is disabled and passed over";
+    }
+}
+
+TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
+    main.UCmd(4).SetEnabled(true);
+    main.UCmd(3).SetFocus();
+    PressKey(VK_TAB);
+    ui::ProcessPendingMessages();
+    EXPECT_EQ("UCmd 4", Focused());
+
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    std::vector<std::string> back;
+    for (int step = 0; step < 3; ++step) {
+        PressKey(VK_TAB);
+        ui::ProcessPendingMessages();
+        back.push_back(Focused());
+    }
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ((std::vector<std::string>{"UCmd 3", "UCmd 2", "Txt 2"}), back);
+}
+
+TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {
+    main.ApplyLayout(144);
+    ASSERT_EQ(144, main.Dpi());
+    ExpectLayout(main, MainLayout);
+    RECT window;
+    GetWindowRect(main.Hwnd(), &window);
+    EXPECT_NEAR(ToTwips(window.right - window.left, 144), 6615, 10);
+    EXPECT_NEAR(ToTwips(window.bottom - window.top, 144), 5970, 10);
+    EXPECT_EQ(FontHeight(8.25, 144), FontOf(main.Control("Label2").Hwnd()).lfHeight);
+}
+
+TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
+    bool mainDisabled = false;
+    HWND owner = nullptr;
+    WhenShown answer(dialogs::About::Instance(), [&](ui::Form& about) {
+        mainDisabled = !IsWindowEnabled(main.Hwnd());
+        owner = GetWindow(about.Hwnd(), GW_OWNER);
+        Click(about.Control("Command1").Hwnd());
+    });
+    Click(main.UCmd(5).Hwnd());
+    // The click opens About inside this call; it returns when About closes.
+    ui::ProcessPendingMessages();
+    EXPECT_TRUE(answer.Ran());
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_EQ(main.Hwnd(), owner);
+    EXPECT_TRUE(IsWindowEnabled(main.Hwnd()));
+    EXPECT_FALSE(dialogs::About::Instance().IsLoaded());
+}
+
+TEST_F(MainWindow, OKClosesTheWindow) {
+    Click(main.UCmd(6).Hwnd());
+    ui::ProcessPendingMessages();
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_EQ(nullptr, ui::ApplicationWindow());
+}
+
+TEST_F(MainWindowHandlers, NotificationsReachTheGroupHandlerWithTheIndex) {
+    Click(main.UCh(1).Hwnd());
+    ui::ProcessPendingMessages();
+    EXPECT_EQ(1, main.UCh(1).Value());
+    main.Txt(2).SetCaption("C:\\tools\\defrag.exe");
+    Click(main.UCmd(3).Hwnd());
+    ui::ProcessPendingMessages();
+    main.UCmd(0).SetFocus();
+    main.Txt(0).SetFocus();
+    // A click moves the focus to the button it clicks.
+    EXPECT_EQ((std::vector<std::string>{"UCh 1", "Txt 2", "UCmd 3", "UCmd lost focus 3",
+                                        "UCmd lost focus 0"}),
+              main.calls);
+}
+
+TEST_F(MainWindowHandlers, EnterPressesTheFocusedButtonOrElseOK) {
+    PressKey(VK_RETURN); // focus on UCh(0)
+    ui::ProcessPendingMessages();
+    main.UCmd(3).SetFocus();
+    PressKey(VK_RETURN);
+    ui::ProcessPendingMessages();
+    main.Txt(1).SetFocus();
+    PressKey(VK_RETURN);
+    ui::ProcessPendingMessages();
+    PressKey(VK_ESCAPE); // no cancel button in the main window: nothing happens
+    ui::ProcessPendingMessages();
+    EXPECT_EQ((std::vector<std::string>{"UCmd 6", "UCmd 3", "UCmd lost focus 3", "UCmd 6"}),
+              main.calls);
+    EXPECT_TRUE(main.IsLoaded());
+}

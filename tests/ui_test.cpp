@@ -1,0 +1,187 @@
+// The window-building pieces on their own: twips at a DPI, the open-file
+// dialog's filter and answers, the description of uncaught errors, and how a
+// Form copes with a faulty table or a missing picture.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+#include "registry/RegistryError.h"
+#include "res/resource.h"
+#include "ui/Dpi.h"
+#include "ui/Failure.h"
+#include "ui/Form.h"
+#include "ui/MessageLoop.h"
+#include "ui/OpenFileDialog.h"
+#include "ui/Widgets.h"
+
+namespace {
+
+using ui::Font;
+using ui::Kind;
+using ui::State;
+
+template <typename Error>
+ui::FailureReport Describe(Error error) {
+    return ui::DescribeFailure(std::make_exception_ptr(error));
+}
+
+// Answers the open-file dialog from a timer of its own loop: finds the
+// system's dialog window owned by the given owner, then acts on it.
+struct OpenDialogAnswer {
+    static inline HWND owner = nullptr;
+    static inline const char* fileName = nullptr; // nullptr: cancel
+    static inline bool answered = false;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = nullptr;
+        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
+            if (GetWindow(dialog, GW_OWNER) == owner && IsWindowVisible(dialog))
+                break;
+        }
+        if (!dialog)
+            return;
+        KillTimer(nullptr, timer);
+        answered = true;
+        if (fileName) {
+            // The file-name box is the edit inside the combo box with id 1148.
+            HWND combo = GetDlgItem(dialog, 1148);
+            HWND edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+            if (!edit)
+                edit = FindWindowExA(FindWindowExA(combo, nullptr, nullptr, nullptr), nullptr,
+                                     "Edit", nullptr);
+            SetWindowTextA(edit ? edit : combo, fileName);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        } else {
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    }
+};
+
+class OpenFileDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        OpenDialogAnswer::owner = owner;
+        OpenDialogAnswer::answered = false;
+        SetTimer(nullptr, 0, 20, OpenDialogAnswer::Tick);
+    }
+    void TearDown() override { DestroyWindow(owner); }
+    HWND owner = nullptr;
+};
+
+} // namespace
+
+TEST(Twips, BecomePixelsAtTheDpi) {
+    EXPECT_EQ(1, ui::TwipsToPixels(15, 96));
+    EXPECT_EQ(441, ui::TwipsToPixels(6615, 96));
+    EXPECT_EQ(398, ui::TwipsToPixels(5970, 96));
+    EXPECT_EQ(597, ui::TwipsToPixels(5970, 144));
+    EXPECT_EQ(33, ui::TwipsToPixels(330, 144));
+    EXPECT_EQ(44, ui::TwipsToPixels(330, 192));
+    EXPECT_EQ(1095, ui::PixelsToTwips(73, 96));
+    EXPECT_EQ(-11, ui::PointsToFontHeight(825, 96));
+    EXPECT_EQ(-13, ui::PointsToFontHeight(975, 96));
+    EXPECT_EQ(-20, ui::PointsToFontHeight(975, 144));
+}
+
+TEST(OpenFileDialogFilter, BarsBecomeNulsAndTheListEndsWithTwo) {
+    using namespace std::string_literals;
+    EXPECT_EQ("Programs\0*.exe\0All Files\0*.*\0\0"s,
+              ui::SystemFilter("Programs|*.exe|All Files|*.*"));
+    EXPECT_EQ("\0"s, ui::SystemFilter(""));
+}
+
+TEST_F(OpenFileDialog, CancelKeepsTheFileName) {
+    ui::OpenFileDialog cmd;
+    cmd.Filter = "Programs|*.exe|All Files|*.*";
+    cmd.FileName = "before.exe";
+    EXPECT_FALSE(cmd.ShowOpen(owner));
+    EXPECT_TRUE(OpenDialogAnswer::answered);
+    EXPECT_EQ("before.exe", cmd.FileName);
+}
+
+TEST_F(OpenFileDialog, AConfirmedFileGivesItsFullPath) {
+    OpenDialogAnswer::fileName = "C:\\windows\\notepad.exe";
+    ui::OpenFileDialog cmd;
+    cmd.Filter = "Programs|*.exe|All Files|*.*";
+    const bool confirmed = cmd.ShowOpen(owner);
+    OpenDialogAnswer::fileName = nullptr;
+    EXPECT_TRUE(OpenDialogAnswer::answered);
+    ASSERT_TRUE(confirmed);
+    EXPECT_EQ(0, lstrcmpiA("C:\\windows\\notepad.exe", cmd.FileName.c_str())) << cmd.FileName;
+}
+
+TEST(UncaughtErrors, AreDescribedByNumberAndDescription) {
+    const ui::FailureReport registry =
+        Describe(RegistryError(26001, "Quillmere.Registry", "Key could not be opened"));
+    EXPECT_EQ(26001, registry.number);
+    EXPECT_EQ("Key could not be opened", registry.description);
+
+    const ui::FailureReport memory = Describe(std::bad_alloc());
+    EXPECT_EQ(7, memory.number);
+    EXPECT_EQ("Out of memory", memory.description);
+
+    const ui::FailureReport system =
+        Describe(std::system_error(5, std::system_category(), "Access"));
+    EXPECT_EQ(5, system.number);
+
+    const ui::FailureReport other = Describe(std::runtime_error("broken table"));
+    EXPECT_EQ(51, other.number);
+    EXPECT_NE(std::string::npos, other.description.find("broken table"));
+
+    EXPECT_EQ(51, Describe(42).number);
+}
+
+TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
+    ui::Form form(
+        {"Faulty", "Faulty", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {
+            {"Label1", ui::NoIndex, Kind::Label, "Picture1", "text", 0, 0, 900, 300, Font::Default,
+             State::Enabled, 1},
+            {"Picture1", ui::NoIndex, Kind::Panel, "Faulty", "", 120, 120, 2000, 1000, Font::None,
+             State::None, 0},
+        });
+    EXPECT_THROW(form.Load(), std::logic_error);
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST(Forms, AMissingPictureLeavesTheImageBlank) {
+    ui::Form form(
+        {"Pictures", "Pictures", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {
+            {"Picture1", ui::NoIndex, Kind::Panel, "Pictures", "", 120, 120, 2000, 1000, Font::None,
+             State::None, 0},
+            {"Image1", ui::NoIndex, Kind::Image, "Picture1", ui::Gif{999}, 0, 0, 600, 480,
+             Font::None, State::Stretched, ui::NoTab},
+            {"Image2", ui::NoIndex, Kind::Image, "Picture1", ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
+             Font::None, State::Stretched, ui::NoTab},
+        });
+    form.Load();
+    EXPECT_EQ(nullptr, ui::ImagePicture(form.Control("Image1").Hwnd()));
+    EXPECT_NE(nullptr, ui::ImagePicture(form.Control("Image2").Hwnd()));
+    // Painting the blank image must not fail either.
+    ShowWindow(form.Hwnd(), SW_SHOWNA);
+    UpdateWindow(form.Hwnd());
+    form.Unload();
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST(Forms, AnUnloadedFormIsBuiltAfreshFromItsTable) {
+    ui::Form form(
+        {"Fresh", "Fresh", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {
+            {"Label1", ui::NoIndex, Kind::Label, "Fresh", "stored", 0, 0, 900, 300, Font::Default,
+             State::Enabled, 1},
+            {"Check", 0, Kind::CheckBox, "Fresh", "box", 0, 400, 900, 300, Font::Default,
+             State::Cleared, 0},
+        });
+    form.Control("Label1").SetCaption("replaced");
+    form.Control("Check", 0).SetValue(1);
+    form.Unload();
+    EXPECT_EQ("stored", form.Control("Label1").Caption());
+    EXPECT_EQ(0, form.Control("Check", 0).Value());
+    form.Unload();
+}
