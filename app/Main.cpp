@@ -99,7 +99,7 @@ bool Main::OnCloseRequest() {
 void Main::KeepOuterSize() {
     if (IsIconic(Hwnd()))
         return;
-    const int dpi = ui::WindowDpi(Hwnd());
+    const int dpi = Dpi();
     const int width = ui::TwipsToPixels(Description().outerWidth, dpi);
     const int height = ui::TwipsToPixels(Description().outerHeight, dpi);
     RECT outer;

@@ -47,10 +47,10 @@ protected:
     bool OnCloseRequest() override;
 
     // One handler per group, called with the member's index.
-    void OnTxtChange(int index);
-    void OnUChClick(int index);
-    void OnUCmdClick(int index);
-    void OnUCmdLostFocus(int index);
+    virtual void OnTxtChange(int index);
+    virtual void OnUChClick(int index);
+    virtual void OnUCmdClick(int index);
+    virtual void OnUCmdLostFocus(int index);
 
     void OnControlCommand(std::string_view name, int index, int notification) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -49,9 +49,16 @@ const std::vector<Expected> MainLayout{
     {"UCmd", 4, "push button", "Main", "Apply", 5280, 5040, 1095, 330, false},
 };
 
+// The window as it is created, before its load handler fills the rows from
+// the registry: what the layout describes.
+class AsCreatedMain : public app::Main {
+protected:
+    void OnLoad() override {}
+};
+
 // Records which group handler ran with which index, and nothing else: the
 // OK button then leaves the window open.
-class RecordingMain : public app::Main {
+class RecordingMain : public AsCreatedMain {
 public:
     std::vector<std::string> calls;
 
@@ -71,7 +78,13 @@ protected:
         main.Show();
         ui::ProcessPendingMessages();
     }
-    void TearDown() override { main.Unload(); }
+    void TearDown() override {
+        main.Unload();
+        // Closing the window ends the program with a WM_QUIT; it must not end
+        // the next case's message loops.
+        ::MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
 
     // The control that has the focus, as (name, index) of the layout.
     std::string Focused() {
@@ -86,7 +99,7 @@ protected:
     Window main;
 };
 
-using MainWindow = ShownMain<app::Main>;
+using MainWindow = ShownMain<AsCreatedMain>;
 using MainWindowHandlers = ShownMain<RecordingMain>;
 
 COLORREF ErasedColour(HWND window) {

@@ -271,6 +271,9 @@ HWND Form::ContainerOf(const ui::Control& row) const {
 void Form::ApplyLayout(int dpi) {
     if (!window_)
         return;
+    // Set first: the window's own size handling runs inside the resize below
+    // and must already see the new DPI.
+    layoutDpi_ = dpi;
     unique_hfont defaultFont = CreateDefaultFont(dpi);
     unique_hfont titleFont = CreateBoldSansSerif(825, dpi);
     unique_hfont dialogFont = CreateBoldSansSerif(975, dpi);
@@ -319,7 +322,6 @@ void Form::ApplyLayout(int dpi) {
     }
     SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    layoutDpi_ = dpi;
 }
 
 void Form::Place() {
