@@ -398,3 +398,58 @@ TEST_F(MainWindow, TabFromAboutWrapsToTheBackupRowsCheckBox) {
     ui::ProcessPendingMessages();
     EXPECT_EQ(main_.UCh(0).Hwnd(), GetFocus());
 }
+
+namespace {
+
+struct FoundWindow {
+    DWORD processId;
+    HWND window;
+};
+
+BOOL CALLBACK findMainWindow(HWND window, LPARAM param) {
+    auto* found = reinterpret_cast<FoundWindow*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[32] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (owner == found->processId && IsWindowVisible(window) && std::string(title) == "Quillmere") {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST(Program, StartsShowsItsWindowAndEndsWhenItIsClosed) {
+    char path[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    std::string program = path;
+    program = program.substr(0, program.find_last_of("\\/") + 1) + QUILLMERE_FROM_TESTS;
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process))
+        << program;
+    WaitForInputIdle(process.hProcess, 10000);
+    FoundWindow found{process.dwProcessId, nullptr};
+    for (int i = 0; i < 500 && !found.window; ++i) {
+        EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&found));
+        if (!found.window)
+            Sleep(20);
+    }
+    EXPECT_NE(nullptr, found.window) << "no main window";
+    if (found.window)
+        PostMessageA(found.window, WM_CLOSE, 0, 0);
+    const DWORD waited = WaitForSingleObject(process.hProcess, 10000);
+    EXPECT_EQ(WAIT_OBJECT_0, waited) << "the program did not end";
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(0u, exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
