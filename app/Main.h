@@ -38,10 +38,6 @@ public:
     // Puts the stock command lines into the window and enables every row.
     void SetDefault();
 
-    // The Registry object the window reads and writes through (valid once
-    // the window has loaded).
-    Registry& Settings() { return *registry_; }
-
 protected:
     void OnLoad() override;
     bool OnCloseRequest() override;
