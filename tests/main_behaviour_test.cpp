@@ -401,6 +401,264 @@ TEST_F(MainWindow, TabFromAboutWrapsToTheBackupRowsCheckBox) {
 
 namespace {
 
+// The open-file dialog a browse button shows: found among this thread's
+// windows, answered through its own controls as the user would.
+struct OpenDialog {
+    static BOOL CALLBACK find(HWND window, LPARAM param) {
+        char title[16] = {};
+        GetWindowTextA(window, title, sizeof title);
+        if (ClassOf(window) == "#32770" && std::string(title) == "Open" &&
+            IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static HWND shown() {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&dialog));
+        return dialog;
+    }
+    // A direct child, by class and id: the dialog's list view shares id 1
+    // with its "Open" button.
+    static HWND child(HWND dialog, const char* windowClass, int id) {
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (GetDlgCtrlID(c) == id && lstrcmpiA(ClassOf(c).c_str(), windowClass) == 0)
+                return c;
+        return nullptr;
+    }
+    static HWND fileNameEdit(HWND dialog) {
+        HWND box = child(dialog, "ComboBoxEx32", 1148);
+        HWND combo = box ? FindWindowExA(box, nullptr, "ComboBox", nullptr) : nullptr;
+        return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+    }
+};
+
+// Answers the next open-file dialog from a timer its modal loop dispatches:
+// types `path` and presses "Open", or presses "Cancel" when `path` is empty.
+// Notes the file-type filter it showed.
+class AnswerOpenDialog {
+public:
+    explicit AnswerOpenDialog(std::wstring path) : path_(std::move(path)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
+    ~AnswerOpenDialog() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    AnswerOpenDialog(const AnswerOpenDialog&) = delete;
+    AnswerOpenDialog& operator=(const AnswerOpenDialog&) = delete;
+
+    bool answered = false;
+    std::string filterShown;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        AnswerOpenDialog* self = current_;
+        HWND dialog = self && !self->answered ? OpenDialog::shown() : nullptr;
+        if (!dialog)
+            return;
+        self->answered = true;
+        self->filterShown = TextOf(OpenDialog::child(dialog, "ComboBox", 1136));
+        if (self->path_.empty()) {
+            Click(OpenDialog::child(dialog, "Button", IDCANCEL));
+            return;
+        }
+        SetWindowTextW(OpenDialog::fileNameEdit(dialog), self->path_.c_str());
+        Click(OpenDialog::child(dialog, "Button", IDOK));
+    }
+
+    std::wstring path_;
+    UINT_PTR timer_ = 0;
+    static inline AnswerOpenDialog* current_ = nullptr;
+};
+
+std::string utf8(const std::wstring& text) {
+    std::string converted(text.size() * 4, '\0');
+    converted.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                         converted.data(), static_cast<int>(converted.size()),
+                                         nullptr, nullptr));
+    return converted;
+}
+
+// A program file in a folder whose names need more than one code page.
+class UnicodeProgram {
+public:
+    UnicodeProgram() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ =
+            std::wstring(temp) + L"Quillmere \x0421\x043B\x0443\x0436\x0431\x0430 \x5DE5\x5177";
+        path_ = folder_ + L"\\\x0430\x0440\x0445\x0438\x0432 \x5099\x4EFD.exe";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    ~UnicodeProgram() {
+        DeleteFileW(path_.c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+    UnicodeProgram(const UnicodeProgram&) = delete;
+    UnicodeProgram& operator=(const UnicodeProgram&) = delete;
+
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring folder_, path_;
+};
+
+// Runs a command of Wine's own and waits for it; its exit code.
+DWORD run(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+// The whole of a UTF-16 file (what `reg export` writes), without its mark.
+std::wstring readUtf16(const std::wstring& path) {
+    std::wstring text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    const DWORD size = GetFileSize(file, nullptr);
+    text.resize(size / sizeof(wchar_t));
+    DWORD read = 0;
+    ReadFile(file, text.data(), size, &read, nullptr);
+    CloseHandle(file);
+    if (!text.empty() && text.front() == 0xFEFF)
+        text.erase(0, 1);
+    return text;
+}
+
+} // namespace
+
+TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowAndCancelKeepsIt) {
+    const UnicodeProgram program;
+    storeText(0, REG_SZ, "C:\\backup.exe");
+    load();
+    {
+        AnswerOpenDialog answer(program.path());
+        SendMessageA(main_.UCmd(0).Hwnd(), BM_CLICK, 0, 0);
+        ASSERT_TRUE(answer.answered) << "no open-file dialog";
+        EXPECT_EQ("Programs", answer.filterShown);
+    }
+    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption());
+    EXPECT_TRUE(changed());
+    {
+        AnswerOpenDialog cancel(L"");
+        SendMessageA(main_.UCmd(0).Hwnd(), BM_CLICK, 0, 0);
+        ASSERT_TRUE(cancel.answered);
+    }
+    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption()) << "cancel changes nothing";
+    EXPECT_TRUE(changed());
+}
+
+// The program runs with the UTF-8 code page, so the ANSI calls it makes carry
+// any path: browsed, saved, seen by Wine's own reg tool, and loaded again.
+TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
+    ASSERT_EQ(65001u, GetACP()) << "the manifest's code page is not in force";
+    const UnicodeProgram program;
+    storeText(0, REG_SZ, "C:\\backup.exe");
+    load();
+    {
+        AnswerOpenDialog answer(program.path());
+        SendMessageA(main_.UCmd(0).Hwnd(), BM_CLICK, 0, 0);
+        ASSERT_TRUE(answer.answered);
+    }
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+
+    wchar_t stored[MAX_PATH] = {};
+    DWORD size = sizeof stored;
+    EXPECT_EQ(0, RegGetValueW(HKEY_LOCAL_MACHINE,
+                              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+                              L"\\Explorer\\MyComputer\\BackupPath",
+                              L"", RRF_RT_REG_SZ, nullptr, stored, &size));
+    EXPECT_EQ(program.path(), stored);
+
+    // Wine's reg writes non-Latin text as "?" to a pipe, but exports it whole.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring exported = std::wstring(temp) + L"quillmere-backup.reg";
+    ASSERT_EQ(0u, run("reg.exe export \"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                      "Explorer\\MyComputer\\BackupPath\" \"" +
+                      utf8(exported) + "\" /y"));
+    std::wstring escaped;
+    for (wchar_t c : program.path()) {
+        if (c == L'\\')
+            escaped += L'\\';
+        escaped += c;
+    }
+    EXPECT_NE(std::wstring::npos, readUtf16(exported).find(L"@=\"" + escaped + L"\""));
+    DeleteFileW(exported.c_str());
+
+    main_.Unload();
+    load();
+    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption());
+    EXPECT_TRUE(clean());
+}
+
+// A click on another button while "About" has the focus takes the focus
+// there, and the button's press completes: the focus is not pulled back to
+// the first row between the button's press and its release.
+TEST_F(MainWindow, AClickOnAnotherButtonWhileAboutHasTheFocusIsNotStolen) {
+    load();
+    SetForegroundWindow(main_.Hwnd());
+    main_.UCmd(About).SetFocus();
+    ui::ProcessPendingMessages();
+    ASSERT_EQ(main_.UCmd(About).Hwnd(), GetFocus());
+
+    RECT button;
+    GetWindowRect(main_.UCmd(Default).Hwnd(), &button);
+    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(2u, SendInput(2, press, sizeof(INPUT)));
+    for (int i = 0; i < 100 && main_.Txt(0).Caption() != app::Tools[0].defaultCommandLine; ++i) {
+        ui::ProcessPendingMessages();
+        Sleep(20);
+    }
+
+    EXPECT_EQ(main_.UCmd(Default).Hwnd(), GetFocus());
+    EXPECT_EQ(app::Tools[0].defaultCommandLine, main_.Txt(0).Caption()) << "the click was lost";
+}
+
+// Leaving the window for another one takes the focus away from "About"
+// without the window pulling it back.
+TEST_F(MainWindow, SwitchingAwayFromAboutLeavesTheFocusWhereItWent) {
+    load();
+    SetForegroundWindow(main_.Hwnd());
+    main_.UCmd(About).SetFocus();
+    ui::ProcessPendingMessages();
+    ASSERT_EQ(main_.UCmd(About).Hwnd(), GetFocus());
+
+    HWND other = CreateWindowExA(0, "Edit", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    SetForegroundWindow(other);
+    SetFocus(other);
+    ui::ProcessPendingMessages();
+    EXPECT_EQ(other, GetFocus());
+    EXPECT_EQ(other, GetForegroundWindow());
+    DestroyWindow(other);
+}
+
+namespace {
+
 struct FoundWindow {
     DWORD processId;
     HWND window;
