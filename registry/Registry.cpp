@@ -27,6 +27,9 @@ constexpr REGSAM writeAccess = 0x3F;
 // The longest subkey name the registry allows (255) and its terminator.
 constexpr DWORD subkeyNameBufferLength = 256;
 
+// How often the value getter asks again for data that grew while it read them.
+constexpr int maximumReadAttempts = 100;
+
 // The shell object whose RegWrite writes the key's unnamed value.
 constexpr CLSID shellClassId = {
     0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
@@ -235,21 +238,33 @@ Variant Registry::ValueData() {
     unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return m_Default;
-    DWORD type = 0;
-    DWORD size = 0;
-    const LSTATUS query =
-        RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type, nullptr, &size);
-    if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
-        return m_Default;
 
     // Read the data whatever their type into a buffer of the queried size, so
     // that no type can make the read overrun its target; the codec then takes
-    // what each type needs. The second status is not looked at: a value that
-    // changed in between gives what the buffer then holds.
-    std::vector<std::uint8_t> data(size);
-    DWORD reported = size;
-    RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, nullptr,
-                     data.empty() ? nullptr : data.data(), &reported);
+    // what each type needs. Another writer may change the value between the
+    // size query and the read: data that have grown meanwhile leave the buffer
+    // unfilled, so they are asked for again, and a value gone meanwhile reads
+    // as missing. The type is taken from the read that filled the buffer.
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    DWORD reported = 0;
+    for (int attempt = 0;; ++attempt) {
+        DWORD size = 0;
+        const LSTATUS query =
+            RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type, nullptr, &size);
+        if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
+            return m_Default;
+        data.assign(size, 0);
+        reported = size;
+        const LSTATUS read = RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type,
+                                              data.empty() ? nullptr : data.data(), &reported);
+        const bool grown = read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && reported > size);
+        if (read == ERROR_SUCCESS && !grown)
+            break;
+        // A value that keeps growing faster than it can be read is unreadable.
+        if (!grown || attempt == maximumReadAttempts)
+            return m_Default;
+    }
     key.reset();
 
     const auto typeCode = static_cast<std::int32_t>(type);
