@@ -27,6 +27,10 @@ constexpr REGSAM writeAccess = 0x3F;
 // The longest subkey name the registry allows (255) and its terminator.
 constexpr DWORD subkeyNameBufferLength = 256;
 
+// The longest text ExpandEnvironmentStringsA takes: 32K characters with the
+// terminator, in the UTF-16 it works in (each ANSI byte gives at most one).
+constexpr std::size_t longestExpandableText = 32766;
+
 // How often the value getter asks again for data that grew while it read them.
 constexpr int maximumReadAttempts = 100;
 
@@ -418,12 +422,32 @@ std::int32_t Registry::ReverseByteOrder(std::int32_t value) const {
 }
 
 std::string Registry::ExpandVariables(const std::string& text) const {
-    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    if (needed == 0)
+    const auto fail = [] {
         raiseFailure(ErrorNumber::InvalidArgument,
                      "Invalid argument: environment references cannot be expanded");
+    };
+    // ExpandEnvironmentStringsA sees the text up to its first NUL and takes at
+    // most 32K characters: given more, Wine reports a wrong size and writes
+    // past the buffer. A longer text without references is its own expansion.
+    const std::size_t length = std::strlen(text.c_str());
+    if (length > longestExpandableText) {
+        if (std::memchr(text.data(), '%', length) != nullptr)
+            fail();
+        return text.substr(0, length);
+    }
+    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (needed == 0)
+        fail();
     std::vector<char> expanded(needed, '\0');
-    ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
+    const DWORD written = ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
+    // A result longer than 32K characters: Wine reports it whole but fills only
+    // its start, so a NUL before the end shows an expansion cut short. (An ANSI
+    // size query may overestimate; the text then ends early with the written
+    // count smaller than the size, and its trailing NULs are kept.)
+    const auto end = expanded.end() - 1;
+    if (written == 0 || written > needed ||
+        (written == needed && std::find(expanded.begin(), end, '\0') != end))
+        fail();
     // All needed - 1 characters, as the size query counted them.
     return std::string(expanded.data(), needed - 1);
 }
