@@ -74,6 +74,38 @@ LSTATUS openKey(std::int32_t keyClass, const std::string& keyName, REGSAM access
     return RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), 0, access, key.put());
 }
 
+// A registry symbolic link: a key of its own, with no subkeys, whose value
+// "SymbolicLinkValue" of type REG_LINK names the target that every open by
+// name is sent on to. Only an open with REG_OPTION_OPEN_LINK reaches the link.
+bool isSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
+    unique_hkey link;
+    if (RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
+                      link.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD subkeys = 0;
+    return RegQueryValueExA(link.get(), "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK &&
+           RegQueryInfoKeyA(link.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys == 0;
+}
+
+// Deletes the link itself. RegDeleteKeyA cannot: it opens the key by name, so
+// it follows the link and deletes the target. NtDeleteKey deletes the key a
+// handle was opened on, and ntdll is loaded in every process.
+void deleteSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
+    using DeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+    const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    unique_hkey link;
+    if (deleteKey != nullptr &&
+        RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, DELETE,
+                      link.put()) == ERROR_SUCCESS)
+        deleteKey(link.get());
+}
+
 LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, unique_hkey& key) {
     char noClass[] = "";
     SECURITY_ATTRIBUTES noSecurity{};
@@ -391,6 +423,14 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
 }
 
 void Registry::DleteKeyAndSubKeys() const {
+    // A symbolic link in the tree is deleted as the link alone: listing and
+    // deleting by name would follow it and delete its target's keys, which lie
+    // outside the tree. A link that cannot be deleted stays, silently, as any
+    // key the registry refuses to delete.
+    if (isSymbolicLink(m_KeyClass, m_KeyName)) {
+        deleteSymbolicLink(m_KeyClass, m_KeyName);
+        return;
+    }
     // All names of this level are collected before any is deleted: deleting
     // while enumerating by index would shift the indices and skip keys.
     StringArray names;
