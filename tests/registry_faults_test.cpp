@@ -478,7 +478,9 @@ TEST_P(LinkBelowDeletedKey, DeletesTheLinkButNotItsTarget) {
     Registry registry;
     registry.KeyClass(scratch.keyClass());
     registry.KeyName(scratch.path("Doomed"));
+    const std::uintptr_t before = freshHandleValue();
     registry.DleteKeyAndSubKeys();
+    EXPECT_LE(freshHandleValue(), before);
 
     EXPECT_TRUE(scratch.exists("Target\\T1\\Deep"));
     EXPECT_TRUE(scratch.exists("Target\\T2"));
@@ -514,6 +516,21 @@ TEST_P(LinkBelowDeletedKey, ALinkToAMissingTargetIsDeletedToo) {
     EXPECT_FALSE(linkExists(scratch.root(), scratch.path("Doomed\\Dangling")));
     EXPECT_FALSE(scratch.exists("Doomed"));
     EXPECT_FALSE(scratch.exists("Nowhere"));
+}
+
+TEST_P(LinkBelowDeletedKey, ALinkToItsOwnParentEndsTheDescent) {
+    ScratchKey scratch(GetParam());
+    scratch.create("Doomed\\Child");
+    SymbolicLink link(scratch.root(), scratch.path("Doomed\\Loop"), scratch.path("Doomed"));
+    ASSERT_TRUE(scratch.exists("Doomed\\Loop\\Loop\\Child"));
+
+    Registry registry;
+    registry.KeyClass(scratch.keyClass());
+    registry.KeyName(scratch.path("Doomed"));
+    registry.DleteKeyAndSubKeys();
+
+    EXPECT_FALSE(linkExists(scratch.root(), scratch.path("Doomed\\Loop")));
+    EXPECT_FALSE(scratch.exists("Doomed"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Roots, LinkBelowDeletedKey,
@@ -554,7 +571,10 @@ protected:
                 std::this_thread::yield();
             for (int read = 0; read < 3000; ++read) {
                 const Variant value = registry.ValueData();
-                ++results[value.kind() == Variant::Kind::Text ? value.text() : "not a text"];
+                ++results[value.kind() == Variant::Kind::Text
+                              ? value.text()
+                              : "kind " + std::to_string(static_cast<int>(value.kind())) + ": " +
+                                    value.toText()];
             }
         }
         return results;
@@ -595,6 +615,22 @@ TEST_F(ValueRewrittenMeanwhile, GetterGivesDefaultWhenTheValueVanishes) {
     for (const auto& [text, times] : results)
         EXPECT_TRUE(text == shortText || text == longText || text == "missing")
             << times << " reads gave a text of " << text.size() << " characters";
+}
+
+TEST_F(ValueRewrittenMeanwhile, GetterDecodesTheDataByTheTypeItReadThemWith) {
+    const std::uint8_t number[4] = {0x78, 0x56, 0x34, 0x12};
+    const auto results = readWhile([&](HKEY key, unsigned i) {
+        if (i % 2)
+            store(key, longText);
+        else
+            RegSetValueExA(key, "v", 0, REG_DWORD, number, sizeof number);
+    });
+    const std::string dword = "kind " + std::to_string(static_cast<int>(Variant::Kind::Int32)) +
+                              ": " + std::to_string(0x12345678);
+    for (const auto& [text, times] : results)
+        EXPECT_TRUE(text == longText || text == dword)
+            << times << " reads gave " << text.substr(0, 40) << " (" << text.size()
+            << " characters)";
 }
 
 // ---------------------------------------------------------------------------
