@@ -126,8 +126,9 @@ TEST_F(ValueDataOddData, DwordsOfEverySizeTakeAtMostFourBytes) {
 
 TEST_F(ValueDataOddData, UnterminatedStringsOfEverySizeLoseOnlyTheLastReportedByte) {
     // Wine adds a terminator to string data stored without one; Windows does
-    // not. Either way the getter drops the last byte the registry reports.
-    for (DWORD type : {REG_SZ, REG_MULTI_SZ}) {
+    // not. Either way the getter drops the last byte the registry reports
+    // (letters hold no reference, so expansion changes nothing).
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
         for (std::size_t size : oddSizes) {
             const std::string text = letters(size);
             const Variant value = read(type, bytesOf(text));
