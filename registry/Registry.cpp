@@ -27,6 +27,13 @@ constexpr REGSAM writeAccess = 0x3F;
 // The longest subkey name the registry allows (255) and its terminator.
 constexpr DWORD subkeyNameBufferLength = 256;
 
+// The longest text ExpandEnvironmentStringsA takes: 32K characters with the
+// terminator, in the UTF-16 it works in (each ANSI byte gives at most one).
+constexpr std::size_t longestExpandableText = 32766;
+
+// How often the value getter asks again for data that grew while it read them.
+constexpr int maximumReadAttempts = 100;
+
 // The shell object whose RegWrite writes the key's unnamed value.
 constexpr CLSID shellClassId = {
     0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
@@ -65,6 +72,38 @@ std::int32_t nextCount(std::int32_t count) {
 LSTATUS openKey(std::int32_t keyClass, const std::string& keyName, REGSAM access,
                 unique_hkey& key) {
     return RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), 0, access, key.put());
+}
+
+// A registry symbolic link: a key of its own, with no subkeys, whose value
+// "SymbolicLinkValue" of type REG_LINK names the target that every open by
+// name is sent on to. Only an open with REG_OPTION_OPEN_LINK reaches the link.
+bool isSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
+    unique_hkey link;
+    if (RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
+                      link.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD subkeys = 0;
+    return RegQueryValueExA(link.get(), "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK &&
+           RegQueryInfoKeyA(link.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys == 0;
+}
+
+// Deletes the link itself. RegDeleteKeyA cannot: it opens the key by name, so
+// it follows the link and deletes the target. NtDeleteKey deletes the key a
+// handle was opened on, and ntdll is loaded in every process.
+void deleteSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
+    using DeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+    const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    unique_hkey link;
+    if (deleteKey != nullptr &&
+        RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, DELETE,
+                      link.put()) == ERROR_SUCCESS)
+        deleteKey(link.get());
 }
 
 LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, unique_hkey& key) {
@@ -235,21 +274,33 @@ Variant Registry::ValueData() {
     unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return m_Default;
-    DWORD type = 0;
-    DWORD size = 0;
-    const LSTATUS query =
-        RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type, nullptr, &size);
-    if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
-        return m_Default;
 
     // Read the data whatever their type into a buffer of the queried size, so
     // that no type can make the read overrun its target; the codec then takes
-    // what each type needs. The second status is not looked at: a value that
-    // changed in between gives what the buffer then holds.
-    std::vector<std::uint8_t> data(size);
-    DWORD reported = size;
-    RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, nullptr,
-                     data.empty() ? nullptr : data.data(), &reported);
+    // what each type needs. Another writer may change the value between the
+    // size query and the read: data that have grown meanwhile leave the buffer
+    // unfilled, so they are asked for again, and a value gone meanwhile reads
+    // as missing. The type is taken from the read that filled the buffer.
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    DWORD reported = 0;
+    for (int attempt = 0;; ++attempt) {
+        DWORD size = 0;
+        const LSTATUS query =
+            RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type, nullptr, &size);
+        if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
+            return m_Default;
+        data.assign(size, 0);
+        reported = size;
+        const LSTATUS read = RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type,
+                                              data.empty() ? nullptr : data.data(), &reported);
+        const bool grown = read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && reported > size);
+        if (read == ERROR_SUCCESS && !grown)
+            break;
+        // A value that keeps growing faster than it can be read is unreadable.
+        if (!grown || attempt == maximumReadAttempts)
+            return m_Default;
+    }
     key.reset();
 
     const auto typeCode = static_cast<std::int32_t>(type);
@@ -372,6 +423,14 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
 }
 
 void Registry::DleteKeyAndSubKeys() const {
+    // A symbolic link in the tree is deleted as the link alone: listing and
+    // deleting by name would follow it and delete its target's keys, which lie
+    // outside the tree. A link that cannot be deleted stays, silently, as any
+    // key the registry refuses to delete.
+    if (isSymbolicLink(m_KeyClass, m_KeyName)) {
+        deleteSymbolicLink(m_KeyClass, m_KeyName);
+        return;
+    }
     // All names of this level are collected before any is deleted: deleting
     // while enumerating by index would shift the indices and skip keys.
     StringArray names;
@@ -403,12 +462,32 @@ std::int32_t Registry::ReverseByteOrder(std::int32_t value) const {
 }
 
 std::string Registry::ExpandVariables(const std::string& text) const {
-    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    if (needed == 0)
+    const auto fail = [] {
         raiseFailure(ErrorNumber::InvalidArgument,
                      "Invalid argument: environment references cannot be expanded");
+    };
+    // ExpandEnvironmentStringsA sees the text up to its first NUL and takes at
+    // most 32K characters: given more, Wine reports a wrong size and writes
+    // past the buffer. A longer text without references is its own expansion.
+    const std::size_t length = std::strlen(text.c_str());
+    if (length > longestExpandableText) {
+        if (std::memchr(text.data(), '%', length) != nullptr)
+            fail();
+        return text.substr(0, length);
+    }
+    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (needed == 0)
+        fail();
     std::vector<char> expanded(needed, '\0');
-    ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
+    const DWORD written = ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
+    // A result longer than 32K characters: Wine reports it whole but fills only
+    // its start, so a NUL before the end shows an expansion cut short. (An ANSI
+    // size query may overestimate; the text then ends early with the written
+    // count smaller than the size, and its trailing NULs are kept.)
+    const auto end = expanded.end() - 1;
+    if (written == 0 || written > needed ||
+        (written == needed && std::find(expanded.begin(), end, '\0') != end))
+        fail();
     // All needed - 1 characters, as the size query counted them.
     return std::string(expanded.data(), needed - 1);
 }
