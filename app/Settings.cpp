@@ -45,10 +45,18 @@ Boolean Main::SaveSettings() {
     // whatever type was read last: REG_EXPAND_SZ when the text needs it or the
     // value read last was one, REG_SZ otherwise.
     const bool expandedReadLast = registry_->ValueType() == ValueTypeCode::ExpandString;
+    bool allSwitchedOff = true;
     for (int i = 0; i < ToolCount; ++i) {
         registry_->KeyName(Tools[i].keyPath);
         if (UCh(i).Value() == 1) {
+            // A refused deletion is silent and leaves the tool on. The other
+            // rows are still saved, but the confirmation that follows a save
+            // must not claim this one: MSG names the first such tool instead.
             registry_->DleteKeyAndSubKeys();
+            if (allSwitchedOff && registry_->KeyExists() == 0) {
+                allSwitchedOff = false;
+                dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].keptMessage);
+            }
             continue;
         }
         const std::string text = Txt(i).Caption();

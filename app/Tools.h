@@ -1,7 +1,8 @@
 // The three drive-maintenance tools the shell offers on a drive's property
 // sheet, in row order: the key each one's command line lives in (below
-// HKEY_LOCAL_MACHINE), its stock command line, and what a save says when an
-// enabled row has none. Row i is index i of every control group of Main.
+// HKEY_LOCAL_MACHINE), its stock command line, what a save says when an
+// enabled row has none, and what it says when the registry refuses to delete
+// a switched-off row's key. Row i is index i of every control group of Main.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@ struct Tool {
     const char* keyPath;
     const char* defaultCommandLine;
     const char* missingMessage;
+    const char* keptMessage;
 };
 
 // The stock command lines are written exactly as they stand, "%c" and the
@@ -19,11 +21,14 @@ struct Tool {
 // them, never Quillmere.
 inline constexpr std::array<Tool, 3> Tools{{
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
-     "%SystemRoot%\\system32\\ntbackup.exe", "No Backup Path Selected"},
+     "%SystemRoot%\\system32\\ntbackup.exe", "No Backup Path Selected",
+     "Backup Utility could not be switched off"},
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
-     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", "No Cleanup Path Selected"},
+     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", "No Cleanup Path Selected",
+     "Disk Cleanup could not be switched off"},
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
-     "%systemroot%\\system32\\dfrg.msc %c:", "No Defragment Path Selected"},
+     "%systemroot%\\system32\\dfrg.msc %c:", "No Defragment Path Selected",
+     "Defragmenter could not be switched off"},
 }};
 
 inline constexpr int ToolCount = static_cast<int>(Tools.size());
