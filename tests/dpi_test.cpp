@@ -134,6 +134,12 @@ struct Fonts {
 void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const Fonts& fonts,
                     const std::function<void(int dpi)>& checkSize) {
     const int startDpi = form.Dpi();
+    {
+        SCOPED_TRACE(std::string(form.Description().name) + " as created at " +
+                     std::to_string(startDpi) + " DPI");
+        ExpectLayout(form, layout);
+        checkSize(startDpi);
+    }
     const long startHeight = std::labs(FontOf(ControlOf(form, fonts.standard.front())).lfHeight);
     for (int dpi : Dpis) {
         SCOPED_TRACE(std::string(form.Description().name) + " at " + std::to_string(dpi) + " DPI");
@@ -217,6 +223,16 @@ protected:
 };
 
 } // namespace
+
+TEST_F(DpiChange, MainIsCreatedAtTheDpiOfItsScreen) {
+    EXPECT_EQ(ui::WindowDpi(main.Hwnd()), main.Dpi());
+    // Set by the run at a chosen screen DPI, so that it cannot pass at 96.
+    char wanted[16] = {};
+    if (GetEnvironmentVariableA("QUILLMERE_SCREEN_DPI", wanted, sizeof wanted) > 0) {
+        EXPECT_EQ(std::atoi(wanted), ui::ScreenDpi());
+        EXPECT_EQ(std::atoi(wanted), main.Dpi());
+    }
+}
 
 TEST_F(DpiChange, MainIsLaidOutAgainAtEveryDpi) {
     ExpectEveryDpi(main, MainLayout,
