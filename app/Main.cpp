@@ -99,6 +99,8 @@ bool Main::OnCloseRequest() {
 void Main::KeepOuterSize() {
     if (IsIconic(Hwnd()))
         return;
+    // The layout's DPI, not the system's: a change of DPI sets it before the
+    // window is moved and resized to the new monitor.
     const int dpi = Dpi();
     const int width = ui::TwipsToPixels(Description().outerWidth, dpi);
     const int height = ui::TwipsToPixels(Description().outerHeight, dpi);

@@ -305,6 +305,12 @@ void Form::ApplyLayout(int dpi) {
     titleFont_ = std::move(titleFont);
     dialogFont_ = std::move(dialogFont);
 
+    const SIZE outer = OuterSize(dpi);
+    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE Form::OuterSize(int dpi) const {
     RECT frame{0, 0, TwipsToPixels(description_.clientWidth, dpi),
                TwipsToPixels(description_.clientHeight, dpi)};
     if (description_.outerWidth > 0) {
@@ -320,8 +326,15 @@ void Form::ApplyLayout(int dpi) {
             !adjustWindowRectExForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
             AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     }
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Form::OnDpiChanged(int dpi, const RECT& suggested) {
+    // The layout first: Main's size handling, run by the move below, must
+    // already see the new DPI.
+    ApplyLayout(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::Place() {
@@ -581,6 +594,16 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETFOCUS:
         OnActivate(true);
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        // Asked before a change of DPI: the frame does not scale with the
+        // client area, so the system's linear guess would be a little off.
+        *reinterpret_cast<SIZE*>(lParam) = OuterSize(static_cast<int>(wParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        // The system moves nothing itself: the window lays itself out and
+        // takes the rectangle it suggests. Both halves of wParam hold the DPI.
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         if (OnCloseRequest())

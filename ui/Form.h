@@ -93,6 +93,9 @@ public:
     // Positions every control, scales the fonts and sizes the window for the
     // given DPI. Load runs it at the window's DPI; a change of DPI runs it again.
     void ApplyLayout(int dpi);
+    // The window's outer size in pixels at the given DPI: the given outer
+    // size, or the client area with the frame the window has at that DPI.
+    SIZE OuterSize(int dpi) const;
     // The DPI the current layout was made for.
     int Dpi() const { return layoutDpi_; }
 
@@ -130,6 +133,8 @@ private:
     void BuildControls();
     HWND ContainerOf(const ui::Control& row) const;
     const Built* Find(HWND window) const;
+    // A move to a monitor of another DPI, or a new scale of this one.
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void Place();
     void FocusFirst();
     void OnActivate(bool active);

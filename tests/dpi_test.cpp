@@ -1,0 +1,274 @@
+// The four windows at 96, 120, 144 and 192 DPI, reached the way a move to a
+// monitor of another DPI reaches a running window: the system asks the window
+// for its size at the new DPI, then sends WM_DPICHANGED with a rectangle of
+// that size. Every control must then sit where the layout puts it, in twips,
+// the fonts must follow the DPI, and Main must keep its outer size.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/Ask.h"
+#include "dialogs/MSG.h"
+#include "ui/Dpi.h"
+#include "ui/MessageLoop.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::vector<Expected> MainLayout{
+    {"Picture3", -1, "panel", "Main", nullptr, 120, 120, 6255, 495, true},
+    {"Image3", -1, "image", "Picture3", nullptr, 0, 0, 600, 480, true},
+    {"Label4", -1, "label", "Picture3", "Change abability of Quillmere and it's programs", 840, 120,
+     4455, 375, true},
+    {"Picture1", -1, "panel", "Main", nullptr, 120, 720, 6255, 1335, true},
+    {"Label2", -1, "label", "Picture1", "Backup  Utility", 240, 120, 3975, 255, true},
+    {"UCh", 0, "check box", "Picture1", "Disable Backup Utility", 480, 480, 3375, 255, true},
+    {"ULPr", 0, "label", "Picture1", "Program", 480, 840, 855, 375, true},
+    {"Txt", 0, "text box", "Picture1", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 0, "push button", "Picture1", "Browes", 5280, 840, 810, 330, true},
+    {"Image4", -1, "image", "Picture1", nullptr, 5520, 120, 495, 495, true},
+    {"Picture2", -1, "panel", "Main", nullptr, 120, 2160, 6255, 1335, true},
+    {"Label3", -1, "label", "Picture2", "Disk Cleanup Utility", 240, 120, 3975, 255, true},
+    {"UCh", 1, "check box", "Picture2", "Disable Disk Cleanup", 480, 480, 3375, 255, true},
+    {"ULPr", 1, "label", "Picture2", "Program", 480, 840, 855, 375, true},
+    {"Txt", 1, "text box", "Picture2", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 1, "push button", "Picture2", "Browes", 5280, 840, 855, 330, true},
+    {"Image1", -1, "image", "Picture2", nullptr, 5520, 120, 495, 495, true},
+    {"Picture5", -1, "panel", "Main", nullptr, 120, 3600, 6255, 1335, true},
+    {"Label1", -1, "label", "Picture5", "Disk Defragment Utility", 240, 120, 3975, 255, true},
+    {"UCh", 2, "check box", "Picture5", "Disable Disk Defragmenter ", 480, 480, 3375, 255, true},
+    {"ULPr", 2, "label", "Picture5", "Program", 480, 840, 855, 375, true},
+    {"Txt", 2, "text box", "Picture5", "Text1", 1320, 840, 3855, 330, true},
+    {"UCmd", 2, "push button", "Picture5", "Browes", 5280, 840, 855, 330, true},
+    {"Image2", -1, "image", "Picture5", nullptr, 5520, 120, 495, 495, true},
+    {"UCmd", 5, "push button", "Main", "About", 120, 5040, 1095, 330, true},
+    {"UCmd", 6, "push button", "Main", "OK", 2880, 5040, 1095, 330, true},
+    {"UCmd", 3, "push button", "Main", "Default", 4080, 5040, 1095, 330, true},
+    {"UCmd", 4, "push button", "Main", "Apply", 5280, 5040, 1095, 330, false},
+};
+
+const std::vector<Expected> AskLayout{
+    {"Picture4", -1, "panel", "Ask", nullptr, 120, 120, 5295, 1215, true},
+    {"Label1", -1, "label", "Picture4", "You want to save the last changes of utilities ?", 90, 240,
+     5115, 345, true},
+    {"Command1", -1, "push button", "Picture4", "Yes", 1200, 720, 1095, 330, true},
+    {"Command2", -1, "push button", "Picture4", "No", 3000, 720, 1095, 330, true},
+};
+
+const std::vector<Expected> MsgLayout{
+    {"Picture4", -1, "panel", "MSG", nullptr, 120, 120, 4455, 1215, true},
+    {"Label1", -1, "label", "Picture4", "Changes has been save successful", 120, 240, 4155, 360,
+     true},
+    {"Command1", -1, "push button", "Picture4", "OK", 1680, 720, 1095, 330, true},
+};
+
+const std::vector<Expected> AboutLayout{
+    {"Picture4", -1, "panel", "About", nullptr, 120, 120, 4815, 1335, true},
+    {"Command1", -1, "push button", "Picture4", "Close", 3360, 840, 1095, 330, true},
+    {"Image1", -1, "image", "Picture4", nullptr, 120, 480, 585, 480, true},
+    {"Label2", -1, "label", "Picture4", "Quillmere, by the Quillmere team", 480, 120, 3615, 240,
+     true},
+    {"Label3", -1, "label", "Picture4", "Lisbon, Portugal", 840, 840, 1665, 240, true},
+    {"Label4", -1, "label", "Picture4", "quillmere@example.org", 1200, 480, 3045, 240, true},
+};
+
+// Up the scales and back to where the window started on this machine.
+const std::vector<int> Dpis{120, 144, 192, 96};
+
+// The main window as created, before its load step reads the registry.
+class AsCreatedMain : public app::Main {
+protected:
+    void OnLoad() override {}
+};
+
+// Does what the system does when the window's DPI changes: asks the window
+// for its size at the new DPI (starting from the linear guess), then sends
+// WM_DPICHANGED with a rectangle of that size. The rectangle lies somewhere
+// new for every DPI, as on another monitor, so that the move can be seen.
+RECT DeliverDpiChange(ui::Form& form, int dpi) {
+    RECT before;
+    GetWindowRect(form.Hwnd(), &before);
+    SIZE size{MulDiv(before.right - before.left, dpi, form.Dpi()),
+              MulDiv(before.bottom - before.top, dpi, form.Dpi())};
+    SendMessageA(form.Hwnd(), WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi),
+                 reinterpret_cast<LPARAM>(&size));
+    RECT suggested{dpi / 8, dpi / 12, dpi / 8 + size.cx, dpi / 12 + size.cy};
+    SendMessageA(form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    ui::ProcessPendingMessages();
+    return suggested;
+}
+
+// A control by name, and index for a group member.
+struct Named {
+    const char* name;
+    int index = ui::NoIndex;
+};
+
+HWND ControlOf(ui::Form& form, Named control) {
+    return form.Control(control.name, control.index).Hwnd();
+}
+
+HFONT FontHandleOf(ui::Form& form, Named control) {
+    return reinterpret_cast<HFONT>(SendMessageA(ControlOf(form, control), WM_GETFONT, 0, 0));
+}
+
+// Fonts a window must carry: labels in "MS Sans Serif" bold at a fixed point
+// size, everything else the platform's dialog font at the window's DPI.
+struct Fonts {
+    std::vector<Named> bold;
+    double boldPoints;
+    std::vector<Named> standard;
+};
+
+// Moves the shown form through every DPI and checks it after each change.
+// checkSize checks the window's own size at the DPI.
+void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const Fonts& fonts,
+                    const std::function<void(int dpi)>& checkSize) {
+    const int startDpi = form.Dpi();
+    {
+        SCOPED_TRACE(std::string(form.Description().name) + " as created at " +
+                     std::to_string(startDpi) + " DPI");
+        ExpectLayout(form, layout);
+        checkSize(startDpi);
+    }
+    const long startHeight = std::labs(FontOf(ControlOf(form, fonts.standard.front())).lfHeight);
+    for (int dpi : Dpis) {
+        SCOPED_TRACE(std::string(form.Description().name) + " at " + std::to_string(dpi) + " DPI");
+        const HFONT oldBold = FontHandleOf(form, fonts.bold.front());
+        const HFONT oldStandard = FontHandleOf(form, fonts.standard.front());
+
+        const RECT suggested = DeliverDpiChange(form, dpi);
+        ASSERT_EQ(dpi, form.Dpi());
+        ExpectLayout(form, layout);
+
+        RECT window;
+        GetWindowRect(form.Hwnd(), &window);
+        EXPECT_EQ(suggested.left, window.left) << "moved to the suggested rectangle";
+        EXPECT_EQ(suggested.top, window.top) << "moved to the suggested rectangle";
+        EXPECT_EQ(suggested.right, window.right) << "sized as it asked for";
+        EXPECT_EQ(suggested.bottom, window.bottom) << "sized as it asked for";
+        checkSize(dpi);
+
+        for (Named label : fonts.bold) {
+            SCOPED_TRACE(label.name);
+            const LOGFONTA font = FontOf(ControlOf(form, label));
+            EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
+            EXPECT_EQ(FW_BOLD, font.lfWeight);
+            EXPECT_EQ(FontHeight(fonts.boldPoints, dpi), font.lfHeight);
+        }
+        const LOGFONTA standard = FontOf(ControlOf(form, fonts.standard.front()));
+        EXPECT_EQ(FW_NORMAL, standard.lfWeight);
+        EXPECT_NEAR(startHeight * dpi / double(startDpi), std::labs(standard.lfHeight), 1.0)
+            << "the dialog font follows the DPI";
+        for (Named control : fonts.standard) {
+            EXPECT_EQ(FontHandleOf(form, fonts.standard.front()), FontHandleOf(form, control))
+                << control.name << " shares the window's dialog font";
+        }
+        // The fonts of the old DPI are gone, not merely replaced.
+        EXPECT_EQ(0u, GetObjectType(oldBold)) << "the old bold font was released";
+        EXPECT_EQ(0u, GetObjectType(oldStandard)) << "the old dialog font was released";
+    }
+}
+
+class DpiChange : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main.Show();
+        ui::ProcessPendingMessages();
+    }
+    void TearDown() override {
+        main.Unload();
+        ::MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+
+    void ExpectOuterSize(int dpi) {
+        RECT window;
+        GetWindowRect(main.Hwnd(), &window);
+        EXPECT_NEAR(ToTwips(window.right - window.left, dpi), 6615, 1440.0 / dpi) << "outer width";
+        EXPECT_NEAR(ToTwips(window.bottom - window.top, dpi), 5970, 1440.0 / dpi) << "outer height";
+    }
+
+    // A dialog shown over the main window, moved through every DPI.
+    void ExpectDialogEveryDpi(ui::Form& dialog, const std::vector<Expected>& layout,
+                              std::vector<Named> labels, int clientWidth, int clientHeight) {
+        dialog.Show();
+        ui::ProcessPendingMessages();
+        ExpectEveryDpi(dialog, layout, {labels, 9.75, {{"Command1"}}}, [&](int dpi) {
+            RECT client;
+            GetClientRect(dialog.Hwnd(), &client);
+            EXPECT_NEAR(ToTwips(client.right, dpi), clientWidth, 1440.0 / dpi) << "client width";
+            // The height holds only where the system draws the frame at the
+            // DPI the window was told: a real change of DPI, or back at the
+            // start here. Told of another DPI, the window asks for the frame
+            // of that DPI while the system keeps drawing its own.
+            if (ui::WindowDpi(dialog.Hwnd()) == dpi) {
+                EXPECT_NEAR(ToTwips(client.bottom, dpi), clientHeight, 1440.0 / dpi)
+                    << "client height";
+            }
+        });
+        dialog.Unload();
+    }
+
+    AsCreatedMain main;
+};
+
+} // namespace
+
+TEST_F(DpiChange, MainIsCreatedAtTheDpiOfItsScreen) {
+    EXPECT_EQ(ui::WindowDpi(main.Hwnd()), main.Dpi());
+    // Set by the run at a chosen screen DPI, so that it cannot pass at 96.
+    char wanted[16] = {};
+    if (GetEnvironmentVariableA("QUILLMERE_SCREEN_DPI", wanted, sizeof wanted) > 0) {
+        EXPECT_EQ(std::atoi(wanted), ui::ScreenDpi());
+        EXPECT_EQ(std::atoi(wanted), main.Dpi());
+    }
+}
+
+TEST_F(DpiChange, MainIsLaidOutAgainAtEveryDpi) {
+    ExpectEveryDpi(main, MainLayout,
+                   {{{"Label4"}, {"Label2"}, {"Label3"}, {"Label1"}},
+                    8.25,
+                    {{"UCh", 0}, {"Txt", 1}, {"ULPr", 2}, {"UCmd", 6}}},
+                   [&](int dpi) { ExpectOuterSize(dpi); });
+}
+
+TEST_F(DpiChange, MainKeepsItsOuterSizeAtTheNewDpi) {
+    for (int dpi : Dpis) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        // A rectangle of the old size, as a system suggests for a window that
+        // does not answer for its own size.
+        RECT suggested;
+        GetWindowRect(main.Hwnd(), &suggested);
+        SendMessageA(main.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        ui::ProcessPendingMessages();
+        ExpectOuterSize(dpi);
+        // A drag of the frame at the new DPI snaps back to the new size.
+        SetWindowPos(main.Hwnd(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+        ui::ProcessPendingMessages();
+        ExpectOuterSize(dpi);
+    }
+}
+
+TEST_F(DpiChange, AskIsLaidOutAgainAtEveryDpi) {
+    ExpectDialogEveryDpi(dialogs::Ask::Instance(), AskLayout, {{"Label1"}}, 5535, 1455);
+}
+
+TEST_F(DpiChange, MSGIsLaidOutAgainAtEveryDpi) {
+    ExpectDialogEveryDpi(dialogs::MSG::Instance(), MsgLayout, {{"Label1"}}, 4665, 1455);
+}
+
+TEST_F(DpiChange, AboutIsLaidOutAgainAtEveryDpi) {
+    ExpectDialogEveryDpi(dialogs::About::Instance(), AboutLayout,
+                         {{"Label2"}, {"Label3"}, {"Label4"}}, 5040, 1575);
+}
