@@ -1,7 +1,9 @@
 #include "registry/Variant.h"
 
 #include <array>
-#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -17,12 +19,22 @@ std::string hexBytes(const ByteArray& bytes) {
     return text;
 }
 
+// The fewest significant digits that read back as the same number; a whole
+// number of fewer than 16 digits is written without an exponent. (printf and
+// strtod rather than to_chars: the shortest-form tables of the latter would
+// treble the program's size.)
 std::string shortestDecimal(double number) {
     std::array<char, 32> buffer{};
-    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number);
-    if (error != std::errc{})
-        throw std::runtime_error("number has no text form");
-    return std::string(buffer.data(), end);
+    if (number == std::trunc(number) && std::fabs(number) < 1e15) {
+        std::snprintf(buffer.data(), buffer.size(), "%.0f", number);
+        return buffer.data();
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buffer.data(), buffer.size(), "%.*g", digits, number);
+        if (std::strtod(buffer.data(), nullptr) == number)
+            break;
+    }
+    return buffer.data();
 }
 
 } // namespace

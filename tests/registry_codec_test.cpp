@@ -118,6 +118,13 @@ TEST(Variant, TextForm) {
     EXPECT_EQ("", Variant(ByteArray{1, {}}).toText());
     EXPECT_EQ("2.5", Variant(2.5).toText());
     EXPECT_EQ("0.1", Variant(0.1).toText());
+    // The fewest digits that read back, and whole numbers without exponent.
+    EXPECT_EQ("0.3333333333333333", Variant(1.0 / 3).toText());
+    EXPECT_EQ("100", Variant(100.0).toText());
+    EXPECT_EQ("-0", Variant(-0.0).toText());
+    EXPECT_EQ("1e+20", Variant(1e20).toText());
+    EXPECT_EQ("1.5e-07", Variant(1.5e-7).toText());
+    EXPECT_EQ("inf", Variant(std::numeric_limits<double>::infinity()).toText());
 }
 
 TEST(BasedArray, IndexesFromItsLowerBound) {
