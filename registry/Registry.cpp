@@ -17,6 +17,10 @@
 #include "registry/Handles.h"
 #include "registry/ValueCodec.h"
 
+// The native call that deletes the key a handle is open on; ntdll exports it,
+// but no Windows header declares it.
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace {
 
 // KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
@@ -92,18 +96,16 @@ bool isSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
            subkeys == 0;
 }
 
-// Deletes the link itself. RegDeleteKeyA cannot: it opens the key by name, so
-// it follows the link and deletes the target. NtDeleteKey deletes the key a
-// handle was opened on, and ntdll is loaded in every process.
-void deleteSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
-    using DeleteKeyFunction = LONG(NTAPI*)(HANDLE);
-    const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-    unique_hkey link;
-    if (deleteKey != nullptr &&
-        RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, DELETE,
-                      link.put()) == ERROR_SUCCESS)
-        deleteKey(link.get());
+// Deletes the key a name leads to itself, a link as the link: RegDeleteKeyA
+// cannot, since it opens the key by name and so follows a link to delete its
+// target, whereas NtDeleteKey deletes the key a handle was opened on. As with
+// DeleteKey, a key that cannot be opened for a query (KeyExists would call it
+// missing), has subkeys or may not be deleted stays, silently.
+void deleteKeyItself(std::int32_t keyClass, const std::string& keyName) {
+    unique_hkey key;
+    if (RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK,
+                      KEY_QUERY_VALUE | DELETE, key.put()) == ERROR_SUCCESS)
+        NtDeleteKey(key.get());
 }
 
 LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, unique_hkey& key) {
@@ -423,19 +425,18 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
 }
 
 void Registry::DleteKeyAndSubKeys() const {
-    // A symbolic link in the tree is deleted as the link alone: listing and
-    // deleting by name would follow it and delete its target's keys, which lie
-    // outside the tree. A link that cannot be deleted stays, silently, as any
-    // key the registry refuses to delete.
-    if (isSymbolicLink(m_KeyClass, m_KeyName)) {
-        deleteSymbolicLink(m_KeyClass, m_KeyName);
-        return;
-    }
     // All names of this level are collected before any is deleted: deleting
     // while enumerating by index would shift the indices and skip keys.
     StringArray names;
     std::int32_t count = 0;
     EnumerateKeys(names, count);
+    // A symbolic link lists its target's subkeys, which lie outside the tree:
+    // such a key is deleted as the link alone. Only a key that listed subkeys
+    // needs the check, as a link has none of its own.
+    if (count > 0 && isSymbolicLink(m_KeyClass, m_KeyName)) {
+        deleteKeyItself(m_KeyClass, m_KeyName);
+        return;
+    }
     std::unique_ptr<Registry> child;
     for (std::int64_t i = 1; i <= count; ++i) {
         if (!child)
@@ -444,7 +445,10 @@ void Registry::DleteKeyAndSubKeys() const {
         child->KeyName(m_KeyName + "\\" + names[static_cast<std::int32_t>(i)]);
         child->DleteKeyAndSubKeys();
     }
-    DeleteKey();
+    // What DeleteKey does, but through the key itself rather than its name,
+    // so that a link without subkeys, or one whose target is gone, goes as a
+    // link and its target stays.
+    deleteKeyItself(m_KeyClass, m_KeyName);
 }
 
 Boolean Registry::SetDefault() const noexcept {

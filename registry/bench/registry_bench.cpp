@@ -27,6 +27,9 @@
 #include "registry/Registry.h"
 #include "registry/ValueCodec.h"
 
+// Imported from ntdll by the class: it deletes a key through a handle.
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace {
 
 constexpr const char* benchRoot = "Software\\QuillmereBench";
@@ -272,7 +275,7 @@ std::vector<CountedImport> ownImports = {
     COUNTED(RegOpenKeyExA),    COUNTED(RegCreateKeyExA), COUNTED(RegCloseKey),
     COUNTED(RegDeleteKeyA),    COUNTED(RegDeleteValueA), COUNTED(RegQueryValueExA),
     COUNTED(RegSetValueExA),   COUNTED(RegEnumKeyA),     COUNTED(RegEnumValueA),
-    COUNTED(RegQueryInfoKeyA), COUNTED(RegDeleteTreeA),
+    COUNTED(RegQueryInfoKeyA), COUNTED(RegDeleteTreeA),  COUNTED(NtDeleteKey),
 };
 
 // The shell object writes the unnamed value with its own (wide) calls.
@@ -308,7 +311,10 @@ void installCounters(HMODULE module, std::vector<CountedImport>& counters, const
                     ->Name);
             // No registry function's name begins "Register" (RegisterClassA is
             // a window function).
-            if (std::strncmp(name, "Reg", 3) != 0 || std::strncmp(name, "Register", 8) == 0)
+            const bool registryFunction =
+                (std::strncmp(name, "Reg", 3) == 0 && std::strncmp(name, "Register", 8) != 0) ||
+                std::strcmp(name, "NtDeleteKey") == 0;
+            if (!registryFunction)
                 continue;
             auto counter = std::find_if(counters.begin(), counters.end(),
                                         [&](auto& c) { return std::strcmp(c.name, name) == 0; });
@@ -353,8 +359,11 @@ long total(const CallCounts& counts) {
 // Saving an enabled row: the value write (create, set, close), CreateKey
 // (create, close); the shell object's RegWrite then writes the value with
 // calls of its own. Switching a row off: EnumerateKeys (open, one RegEnumKeyA
-// that ends the listing, close) and DeleteKey (KeyExists: open, close; then
-// RegDeleteKeyA); with the key already absent, one failed open each.
+// that ends the listing, close) and the deletion (open, delete, close; it goes
+// through NtDeleteKey on the opened key rather than RegDeleteKeyA by name, so
+// that a symbolic link is deleted as the link), then one KeyExists (a failed
+// open) that tells whether the registry refused the deletion; with the key
+// already absent, one failed open each.
 CallCounts loadPresentRow() {
     return {{"RegOpenKeyExA", 2}, {"RegQueryValueExA", 2}, {"RegCloseKey", 2}};
 }
@@ -365,10 +374,10 @@ CallCounts saveEnabledRow() {
     return {{"RegCreateKeyExA", 2}, {"RegSetValueExA", 1}, {"RegCloseKey", 2}};
 }
 CallCounts switchOffPresentRow() {
-    return {{"RegOpenKeyExA", 2}, {"RegEnumKeyA", 1}, {"RegCloseKey", 2}, {"RegDeleteKeyA", 1}};
+    return {{"RegOpenKeyExA", 3}, {"RegEnumKeyA", 1}, {"RegCloseKey", 2}, {"NtDeleteKey", 1}};
 }
 CallCounts switchOffAbsentRow() {
-    return {{"RegOpenKeyExA", 2}};
+    return {{"RegOpenKeyExA", 3}};
 }
 
 CallCounts sum(std::initializer_list<CallCounts> parts) {
@@ -405,9 +414,11 @@ void installAllCounters() {
 
 // DleteKeyAndSubKeys on a tree of k keys: for every key one EnumerateKeys
 // (open, one RegEnumKeyA per subkey and one that ends the listing, close) and
-// one DeleteKey (KeyExists: open, close; RegDeleteKeyA). Every key but the top
-// one is some key's subkey: 2k opens, 2k - 1 listing calls, 2k closes, k
-// deletions.
+// one deletion of the key itself (open, NtDeleteKey, close); every key that
+// listed subkeys is also checked for being a symbolic link (open, a query of
+// its link value that fails, close). Every key but the top one is some key's
+// subkey: 2k + p opens, 2k - 1 listing calls, p queries, 2k + p closes and k
+// deletions, for the p keys with subkeys.
 Scenario countDeletion() {
     const std::string path = std::string(benchRoot) + "\\Tree";
     buildTree(path);
@@ -420,13 +431,15 @@ Scenario countDeletion() {
     if (keyExists(HKEY_CURRENT_USER, path))
         fail("DleteKeyAndSubKeys left the tree in place");
     const long k = treeKeys;
+    const long p = 1 + treeBranches + treeBranches * treeTwigs;
     return {"delete tree",
             "DleteKeyAndSubKeys, " + std::to_string(treeKeys) + " keys",
             measured,
-            {{"RegOpenKeyExA", 2 * k},
+            {{"RegOpenKeyExA", 2 * k + p},
              {"RegEnumKeyA", 2 * k - 1},
-             {"RegCloseKey", 2 * k},
-             {"RegDeleteKeyA", k}},
+             {"RegQueryValueExA", p},
+             {"RegCloseKey", 2 * k + p},
+             {"NtDeleteKey", k}},
             {}};
 }
 
