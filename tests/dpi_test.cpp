@@ -123,18 +123,8 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
     }
 }
 
-class DpiChange : public ::testing::Test {
+class DpiChange : public ShownWindow<AsCreatedMain> {
 protected:
-    void SetUp() override {
-        main.Show();
-        ui::ProcessPendingMessages();
-    }
-    void TearDown() override {
-        main.Unload();
-        ::MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
-
     void ExpectOuterSize(int dpi) {
         RECT window;
         GetWindowRect(main.Hwnd(), &window);
@@ -162,8 +152,6 @@ protected:
         });
         dialog.Unload();
     }
-
-    AsCreatedMain main;
 };
 
 } // namespace

@@ -41,19 +41,9 @@ protected:
 };
 
 template <typename Window>
-class ShownMain : public ::testing::Test {
+class ShownMain : public ShownWindow<Window> {
 protected:
-    void SetUp() override {
-        main.Show();
-        ui::ProcessPendingMessages();
-    }
-    void TearDown() override {
-        main.Unload();
-        // Closing the window ends the program with a WM_QUIT; it must not end
-        // the next case's message loops.
-        ::MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
+    using ShownWindow<Window>::main;
 
     // The control that has the focus, as (name, index) of the layout.
     std::string Focused() {
@@ -64,8 +54,6 @@ protected:
         }
         return "(none)";
     }
-
-    Window main;
 };
 
 using MainWindow = ShownMain<AsCreatedMain>;

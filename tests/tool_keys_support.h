@@ -116,12 +116,6 @@ inline std::string expanded(const std::string& text) {
     return buffer.substr(0, needed ? needed - 1 : 0);
 }
 
-// Removes a WM_QUIT the window posted; true when there was one.
-inline bool takeQuit() {
-    ::MSG message;
-    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
 // Answers modal windows in the order they come, from a timer that their
 // modal loops dispatch: each step waits until its window is shown.
 class Answers {
