@@ -10,37 +10,13 @@
 #include "dialogs/Ask.h"
 #include "dialogs/Functions.h"
 #include "dialogs/MSG.h"
+#include "expected_layouts.h"
 #include "ui/Widgets.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
 
 namespace {
-
-const std::vector<Expected> AskLayout{
-    {"Picture4", -1, "panel", "Ask", nullptr, 120, 120, 5295, 1215, true},
-    {"Label1", -1, "label", "Picture4", "You want to save the last changes of utilities ?", 90, 240,
-     5115, 345, true},
-    {"Command1", -1, "push button", "Picture4", "Yes", 1200, 720, 1095, 330, true},
-    {"Command2", -1, "push button", "Picture4", "No", 3000, 720, 1095, 330, true},
-};
-
-const std::vector<Expected> MsgLayout{
-    {"Picture4", -1, "panel", "MSG", nullptr, 120, 120, 4455, 1215, true},
-    {"Label1", -1, "label", "Picture4", "Changes has been save successful", 120, 240, 4155, 360,
-     true},
-    {"Command1", -1, "push button", "Picture4", "OK", 1680, 720, 1095, 330, true},
-};
-
-const std::vector<Expected> AboutLayout{
-    {"Picture4", -1, "panel", "About", nullptr, 120, 120, 4815, 1335, true},
-    {"Command1", -1, "push button", "Picture4", "Close", 3360, 840, 1095, 330, true},
-    {"Image1", -1, "image", "Picture4", nullptr, 120, 480, 585, 480, true},
-    {"Label2", -1, "label", "Picture4", "Quillmere, by the Quillmere team", 480, 120, 3615, 240,
-     true},
-    {"Label3", -1, "label", "Picture4", "Lisbon, Portugal", 840, 840, 1665, 240, true},
-    {"Label4", -1, "label", "Picture4", "quillmere@example.org", 1200, 480, 3045, 240, true},
-};
 
 // The dialogs' owner: the main window, shown.
 class Dialogs : public ::testing::Test {

@@ -7,123 +7,20 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/Main.h"
 #include "app/Tools.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
-#include "registry/Handles.h"
+#include "tool_keys_support.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
+using namespace std::string_literals;
 
 namespace {
 
 constexpr int Default = 3, Apply = 4, About = 5, Ok = 6;
-
-const char* keyOf(int row) {
-    return app::Tools[row].keyPath;
-}
-
-struct Stored {
-    DWORD type;
-    std::string text; // without its terminator
-    bool operator==(const Stored&) const = default;
-};
-
-void PrintTo(const Stored& value, std::ostream* out) {
-    *out << "type " << value.type << " \"" << value.text << "\"";
-}
-
-// The row's unnamed value as the registry holds it; nullopt when the key or
-// the value is missing.
-std::optional<Stored> storedValue(int row) {
-    unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyOf(row), 0, KEY_QUERY_VALUE, key.put()))
-        return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), "", nullptr, &type, nullptr, &size))
-        return std::nullopt;
-    std::string data(size, '\0');
-    RegQueryValueExA(key.get(), "", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
-    data.resize(size);
-    if (!data.empty() && data.back() == '\0')
-        data.pop_back();
-    return Stored{type, data};
-}
-
-bool keyExists(const std::string& path) {
-    unique_hkey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == 0;
-}
-
-void store(int row, DWORD type, const void* data, DWORD size, const char* subKey = "") {
-    unique_hkey key;
-    std::string path = std::string(keyOf(row)) + (*subKey ? "\\" : "") + subKey;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, key.put(), nullptr));
-    if (data) {
-        ASSERT_EQ(0, RegSetValueExA(key.get(), "", 0, type, static_cast<const BYTE*>(data), size));
-    }
-}
-
-void storeText(int row, DWORD type, const std::string& text) {
-    store(row, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-std::string expanded(const char* text) {
-    char buffer[MAX_PATH];
-    ExpandEnvironmentStringsA(text, buffer, MAX_PATH);
-    return buffer;
-}
-
-// Removes a WM_QUIT the window posted; true when there was one.
-bool takeQuit() {
-    ::MSG message;
-    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
-// Answers modal windows in the order they come, from a timer that their
-// modal loops dispatch: each step waits until its window is shown.
-class Answers {
-public:
-    Answers() {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 10, Tick);
-    }
-    ~Answers() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    Answers(const Answers&) = delete;
-    Answers& operator=(const Answers&) = delete;
-
-    void When(ui::Form& form, std::function<void(ui::Form&)> action) {
-        steps_.push_back({&form, std::move(action)});
-    }
-
-private:
-    struct Step {
-        ui::Form* form;
-        std::function<void(ui::Form&)> action;
-    };
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Answers* self = current_;
-        if (!self || self->next_ >= self->steps_.size())
-            return;
-        Step& step = self->steps_[self->next_];
-        if (step.form->IsLoaded() && IsWindowVisible(step.form->Hwnd())) {
-            ++self->next_;
-            step.action(*step.form);
-        }
-    }
-
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    UINT_PTR timer_ = 0;
-    static inline Answers* current_ = nullptr;
-};
 
 // Each case starts with the three tool keys absent and removes them again.
 class MainWindow : public ::testing::Test {
@@ -136,11 +33,6 @@ protected:
         removeToolKeys();
     }
 
-    static void removeToolKeys() {
-        for (int row = 0; row < app::ToolCount; ++row)
-            RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(row));
-    }
-
     void load() {
         main_.Load();
         main_.Show();
@@ -151,17 +43,6 @@ protected:
     bool changed() { return main_.SettingsChanged == True && main_.UCmd(Apply).Enabled(); }
     bool rowEnabled(int row) {
         return main_.Txt(row).Enabled() && main_.UCmd(row).Enabled() && main_.ULPr(row).Enabled();
-    }
-
-    // Clicks a button and answers the MSG window it shows, noting its text.
-    std::string clickAndReadMessage(int button) {
-        std::string shown = "(not shown)";
-        WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-            shown = msg.Control("Label1").Caption();
-            Click(msg.Control("Command1").Hwnd());
-        });
-        SendMessageA(main_.UCmd(button).Hwnd(), BM_CLICK, 0, 0);
-        return shown;
     }
 
     // Closes the window as its close box does, answering Ask with `answer`
@@ -211,9 +92,8 @@ TEST_F(MainWindow, LoadsAbsentKeysAsSwitchedOffGreyedRowsInTheCleanState) {
 
 TEST_F(MainWindow, LoadsEachKindOfStoredValue) {
     storeText(0, REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe");
-    store(1, REG_SZ, nullptr, 0); // a key without a default value
-    const DWORD number = 42;
-    store(2, REG_DWORD, &number, sizeof number);
+    createKey(keyOf(1)); // a key without a default value
+    store(keyOf(2), REG_DWORD, bytesOf(42));
     load();
 
     EXPECT_EQ(expanded("%SystemRoot%\\system32\\ntbackup.exe"), main_.Txt(0).Caption());
@@ -264,7 +144,7 @@ TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
 TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
     load();
     SendMessageA(main_.UCmd(Default).Hwnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
 
     // Nothing had been read, yet a REG_SZ holding %SystemRoot% would reach
     // the shell unexpanded: each stock line is stored as REG_EXPAND_SZ.
@@ -277,32 +157,32 @@ TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
 }
 
 TEST_F(MainWindow, SavingStopsAtTheFirstEnabledRowWithoutACommandLine) {
-    store(0, REG_SZ, nullptr, 0);
+    createKey(keyOf(0));
     storeText(1, REG_SZ, "C:\\clean.exe");
-    store(2, REG_SZ, nullptr, 0);
+    createKey(keyOf(2));
     load();
     main_.Txt(1).SetCaption("C:\\other.exe");
     main_.Txt(0).SetCaption("   "); // spaces only count as missing
 
-    EXPECT_EQ("No Backup Path Selected", clickAndReadMessage(Apply));
+    EXPECT_EQ("No Backup Path Selected", clickAndReadMessage(main_, Apply));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe"}), storedValue(1)) << "nothing is written";
     EXPECT_TRUE(changed());
 
     // The replaced caption lasts one showing: the next save confirms again.
     main_.Txt(0).SetCaption(" C:\\backup.exe ");
     main_.Txt(2).SetCaption("C:\\defrag.exe");
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
     EXPECT_EQ((Stored{REG_SZ, " C:\\backup.exe "}), storedValue(0)) << "spaces are kept";
 }
 
 TEST_F(MainWindow, SavingASwitchedOffRowDeletesItsKeyWithEverythingBelow) {
     storeText(1, REG_SZ, "C:\\clean.exe");
-    store(1, REG_SZ, nullptr, 0, "Sub\\Deeper");
+    createKey(keyOf(1) + "\\Sub\\Deeper"s);
     load();
     Click(main_.UCh(1).Hwnd());
     ui::ProcessPendingMessages();
     main_.Txt(1).SetCaption(""); // a switched-off row needs no command line
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
     EXPECT_FALSE(keyExists(keyOf(1)));
     EXPECT_EQ(1, main_.UCh(1).Value());
 }
@@ -311,13 +191,12 @@ TEST_F(MainWindow, SavingWritesEveryEnabledRowAsAStringWhateverWasReadLast) {
     // The value read last is binary: the Registry object's type is then 3,
     // and a text would be refused. Each row is still saved as text.
     storeText(0, REG_SZ, "C:\\backup.exe");
-    const DWORD number = 7;
-    store(1, REG_DWORD, &number, sizeof number);
-    store(2, REG_BINARY, "\x01\x02", 2);
+    store(keyOf(1), REG_DWORD, bytesOf(7));
+    store(keyOf(2), REG_BINARY, "\x01\x02"s);
     load();
     main_.Txt(1).SetCaption("C:\\clean.exe /D %c");
     main_.Txt(2).SetCaption("C:\\defrag.exe");
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
     EXPECT_EQ((Stored{REG_SZ, "C:\\backup.exe"}), storedValue(0));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, "C:\\defrag.exe"}), storedValue(2));
@@ -351,7 +230,7 @@ TEST_F(MainWindow, ClosingChangedAndAnsweringNoOrTheCloseBoxEndsWithoutWriting) 
 }
 
 TEST_F(MainWindow, ClosingChangedAndAnsweringYesSavesOrStaysOpen) {
-    store(0, REG_SZ, nullptr, 0);
+    createKey(keyOf(0));
     load();
     main_.Txt(0).SetCaption("");
     CloseResult closed = closeAnswering("Yes");
@@ -578,7 +457,7 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
         SendMessageA(main_.UCmd(0).Hwnd(), BM_CLICK, 0, 0);
         ASSERT_TRUE(answer.answered);
     }
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(Apply));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
 
     wchar_t stored[MAX_PATH] = {};
     DWORD size = sizeof stored;
@@ -657,57 +536,15 @@ TEST_F(MainWindow, SwitchingAwayFromAboutLeavesTheFocusWhereItWent) {
     DestroyWindow(other);
 }
 
-namespace {
-
-struct FoundWindow {
-    DWORD processId;
-    HWND window;
-};
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<FoundWindow*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[32] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (owner == found->processId && IsWindowVisible(window) && std::string(title) == "Quillmere") {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
 TEST(Program, StartsShowsItsWindowAndEndsWhenItIsClosed) {
-    char path[MAX_PATH];
-    ASSERT_NE(0u, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    std::string program = path;
-    program = program.substr(0, program.find_last_of("\\/") + 1) + QUILLMERE_FROM_TESTS;
-    std::string commandLine = "\"" + program + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
-        << program;
-    WaitForInputIdle(process.hProcess, 10000);
-    FoundWindow found{process.dwProcessId, nullptr};
-    for (int i = 0; i < 500 && !found.window; ++i) {
-        EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&found));
-        if (!found.window)
-            Sleep(20);
-    }
-    EXPECT_NE(nullptr, found.window) << "no main window";
-    if (found.window)
-        PostMessageA(found.window, WM_CLOSE, 0, 0);
-    const DWORD waited = WaitForSingleObject(process.hProcess, 10000);
-    EXPECT_EQ(WAIT_OBJECT_0, waited) << "the program did not end";
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(0u, exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    StartedProgram program;
+    ASSERT_TRUE(program.Started()) << program.Path();
+    ASSERT_NE(nullptr, program.Main()) << "no main window";
+    char title[32] = {};
+    GetWindowTextA(program.Main(), title, sizeof title);
+    EXPECT_STREQ("Quillmere", title);
+    PostMessageA(program.Main(), WM_CLOSE, 0, 0);
+    const std::optional<DWORD> exitCode = program.Ended();
+    ASSERT_TRUE(exitCode.has_value()) << "the program did not end";
+    EXPECT_EQ(0u, *exitCode);
 }

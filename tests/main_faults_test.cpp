@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -26,6 +25,7 @@
 #include "dialogs/MSG.h"
 #include "registry/Handles.h"
 #include "registry/RegistryError.h"
+#include "tool_keys_support.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
@@ -33,87 +33,10 @@ using namespace std::string_literals;
 
 namespace {
 
-using unique_handle = unique_any<HANDLE, decltype(&::CloseHandle), ::CloseHandle>;
 using unique_local = unique_any<HLOCAL, decltype(&::LocalFree), ::LocalFree>;
 
 constexpr int Apply = 4;
 constexpr const char* Saved = "Changes has been save successful";
-
-const char* keyOf(int row) {
-    return app::Tools[row].keyPath;
-}
-
-void removeToolKeys() {
-    for (int row = 0; row < app::ToolCount; ++row)
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(row));
-}
-
-bool keyExists(const std::string& path) {
-    unique_hkey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == 0;
-}
-
-// The unnamed value of a key as the registry reports it to a plain reader.
-struct Raw {
-    DWORD type;
-    std::string bytes;
-};
-
-std::optional<Raw> rawValue(const std::string& path) {
-    unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()))
-        return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), "", nullptr, &type, nullptr, &size))
-        return std::nullopt;
-    std::string data(size, '\0');
-    if (RegQueryValueExA(key.get(), "", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                         &size))
-        return std::nullopt;
-    data.resize(size);
-    return Raw{type, data};
-}
-
-struct Stored {
-    DWORD type;
-    std::string text; // without its terminator
-    bool operator==(const Stored&) const = default;
-};
-
-void PrintTo(const Stored& value, std::ostream* out) {
-    *out << "type " << value.type << " \"" << value.text << "\"";
-}
-
-std::optional<Stored> storedValue(int row) {
-    std::optional<Raw> raw = rawValue(keyOf(row));
-    if (!raw)
-        return std::nullopt;
-    if (!raw->bytes.empty() && raw->bytes.back() == '\0')
-        raw->bytes.pop_back();
-    return Stored{raw->type, raw->bytes};
-}
-
-void store(const std::string& path, DWORD type, const std::string& data, const char* name = "") {
-    unique_hkey key;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, key.put(), nullptr))
-        << path;
-    ASSERT_EQ(0,
-              RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())))
-        << path;
-}
-
-void storeText(int row, DWORD type, const std::string& text) {
-    store(keyOf(row), type, text + '\0');
-}
-
-std::string expanded(const std::string& text) {
-    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    std::string buffer(needed, '\0');
-    ExpandEnvironmentStringsA(text.c_str(), buffer.data(), needed);
-    return buffer.substr(0, needed ? needed - 1 : 0);
-}
 
 // Denies everyone some rights on a key for as long as it lives, then puts the
 // key's own access list back, also when the case fails half-way. The handle
@@ -189,48 +112,6 @@ LSTATUS openStatus(const std::string& path, REGSAM access) {
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key.put());
 }
 
-bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (!condition()) {
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// Text of a window of another process: GetWindowText would not ask it.
-std::string remoteText(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
-        return "(no answer)";
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-    text.resize(copied);
-    return text;
-}
-
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-HWND childWithText(HWND parent, const std::string& className, const std::string& text) {
-    for (HWND child : childrenOf(parent))
-        if (lstrcmpiA(ClassOf(child).c_str(), className.c_str()) == 0 && remoteText(child) == text)
-            return child;
-    return nullptr;
-}
-
 // The text of a message box or a message window: its longest label.
 std::string messageOf(HWND window) {
     std::string message;
@@ -244,44 +125,13 @@ std::string messageOf(HWND window) {
     return message;
 }
 
-// The built Quillmere.exe, started beside the test and driven through its
-// windows as the user would; ended by force if a case leaves it running.
-class Program {
+// The built Quillmere.exe, driven through its windows as the user would.
+class Program : public StartedProgram {
 public:
-    Program() {
-        char path[MAX_PATH];
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string program = path;
-        program = program.substr(0, program.find_last_of("\\/") + 1) + QUILLMERE_FROM_TESTS;
-        std::string commandLine = "\"" + program + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &started))
-            return;
-        process_.reset(started.hProcess);
-        CloseHandle(started.hThread);
-        processId_ = started.dwProcessId;
-        threadId_ = started.dwThreadId;
-        WaitForInputIdle(process_.get(), 10000);
-        waitUntil([this] { return (main_ = findMain()) != nullptr; });
-    }
-    ~Program() {
-        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.get(), 99);
-            WaitForSingleObject(process_.get(), 10000);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    HWND Main() const { return main_; }
-
     // Controls of the main window, found as the user sees them: buttons by
     // caption, the rows' text boxes and check boxes from top to bottom.
     HWND Button(const std::string& caption) const {
-        return childWithText(main_, "Button", caption);
+        return childWithText(Main(), "Button", caption);
     }
     std::vector<HWND> TextBoxes() const { return byTop(isTextBox); }
     std::vector<HWND> CheckBoxes() const { return byTop(isCheckBox); }
@@ -291,7 +141,7 @@ public:
     HWND ErrorBox() const {
         HWND box = nullptr;
         EnumThreadWindows(
-            threadId_,
+            ThreadId(),
             [](HWND window, LPARAM found) {
                 if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
                     *reinterpret_cast<HWND*>(found) = window;
@@ -304,18 +154,9 @@ public:
     }
     HWND MessageWindow() const {
         for (HWND window : topLevelWindows())
-            if (window != main_ && ClassOf(window) != "#32770")
+            if (window != Main() && ClassOf(window) != "#32770")
                 return window;
         return nullptr;
-    }
-
-    // Waits for the process to end; its exit code, or nullopt when it ran on.
-    std::optional<DWORD> Ended(DWORD milliseconds = 10000) const {
-        if (!process_ || WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0)
-            return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(process_.get(), &code);
-        return code;
     }
 
 private:
@@ -327,7 +168,7 @@ private:
 
     std::vector<HWND> byTop(bool (*wanted)(HWND)) const {
         std::vector<HWND> found;
-        for (HWND child : childrenOf(main_))
+        for (HWND child : childrenOf(Main()))
             if (wanted(child))
                 found.push_back(child);
         std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
@@ -338,36 +179,6 @@ private:
         });
         return found;
     }
-
-    std::vector<HWND> topLevelWindows() const {
-        struct Search {
-            DWORD processId;
-            std::vector<HWND> found;
-        } search{processId_, {}};
-        EnumWindows(
-            [](HWND window, LPARAM param) {
-                auto* search = reinterpret_cast<Search*>(param);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == search->processId && IsWindowVisible(window))
-                    search->found.push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    HWND findMain() const {
-        for (HWND window : topLevelWindows())
-            if (ClassOf(window) != "#32770" && childWithText(window, "Button", "Apply"))
-                return window;
-        return nullptr;
-    }
-
-    unique_handle process_;
-    DWORD processId_ = 0;
-    DWORD threadId_ = 0;
-    HWND main_ = nullptr;
 };
 
 bool setRemoteText(HWND window, const std::string& text) {
@@ -459,53 +270,6 @@ TEST_F(ToolKeys, AnErrorWhileSavingEndsTheProgramAfterShowingItsNumberAndDescrip
 
 namespace {
 
-// Removes a WM_QUIT the window posted; true when there was one.
-bool takeQuit() {
-    ::MSG message;
-    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
-// Answers modal windows in the order they come, from a timer that their
-// modal loops dispatch: each step waits until its window is shown.
-class Answers {
-public:
-    Answers() {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 10, Tick);
-    }
-    ~Answers() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    Answers(const Answers&) = delete;
-    Answers& operator=(const Answers&) = delete;
-
-    void When(ui::Form& form, std::function<void(ui::Form&)> action) {
-        steps_.push_back({&form, std::move(action)});
-    }
-
-private:
-    struct Step {
-        ui::Form* form;
-        std::function<void(ui::Form&)> action;
-    };
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Answers* self = current_;
-        if (!self || self->next_ >= self->steps_.size())
-            return;
-        Step& step = self->steps_[self->next_];
-        if (step.form->IsLoaded() && IsWindowVisible(step.form->Hwnd())) {
-            ++self->next_;
-            step.action(*step.form);
-        }
-    }
-
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    UINT_PTR timer_ = 0;
-    static inline Answers* current_ = nullptr;
-};
-
 // An error that no handler catches ends this process after its message box.
 // The watch reports the box's text as a failure first, then dismisses it, so
 // that such a run fails saying why instead of waiting for its time-out.
@@ -553,17 +317,6 @@ protected:
     bool clean() { return main_.SettingsChanged == False && !main_.UCmd(Apply).Enabled(); }
     bool rowEnabled(int row) {
         return main_.Txt(row).Enabled() && main_.UCmd(row).Enabled() && main_.ULPr(row).Enabled();
-    }
-
-    // Clicks a button and answers the MSG window it shows, noting its text.
-    std::string clickAndReadMessage(int button) {
-        std::string shown = "(not shown)";
-        WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-            shown = msg.Control("Label1").Caption();
-            Click(msg.Control("Command1").Hwnd());
-        });
-        SendMessageA(main_.UCmd(button).Hwnd(), BM_CLICK, 0, 0);
-        return shown;
     }
 
     // Closes the window with its close box, answers "Yes" and reads the MSG
@@ -625,7 +378,7 @@ TEST_F(FaultWindow, AKeyThatCannotBeDeletedStaysAndShowsEnabledAfterApply) {
     ASSERT_FALSE(rowEnabled(1));
 
     // The refused deletion raises nothing, but the save does not confirm it.
-    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(Apply));
+    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(main_, Apply));
     EXPECT_EQ(0, main_.UCh(1).Value()) << "reloaded: the key is still there";
     EXPECT_TRUE(rowEnabled(1));
     EXPECT_EQ("C:\\clean.exe", main_.Txt(1).Caption());
@@ -665,7 +418,7 @@ TEST_F(SavingWindow, ConfirmsOnlyWithEveryRowWrittenWhateverTypesWereThere) {
     for (int row = 0; row < 3; ++row)
         main_.Txt(row).SetCaption(texts[row]);
 
-    EXPECT_EQ(Saved, clickAndReadMessage(Apply));
+    EXPECT_EQ(Saved, clickAndReadMessage(main_, Apply));
     EXPECT_EQ((Stored{REG_SZ, texts[0]}), storedValue(0));
     EXPECT_EQ((Stored{REG_EXPAND_SZ, texts[1]}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, texts[2]}), storedValue(2));

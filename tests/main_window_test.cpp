@@ -9,6 +9,7 @@
 
 #include "app/Main.h"
 #include "dialogs/About.h"
+#include "expected_layouts.h"
 #include "ui/MessageLoop.h"
 #include "ui/Widgets.h"
 #include "window_test_support.h"
@@ -16,38 +17,6 @@
 using namespace testing_support;
 
 namespace {
-
-const std::vector<Expected> MainLayout{
-    {"Picture3", -1, "panel", "Main", nullptr, 120, 120, 6255, 495, true},
-    {"Image3", -1, "image", "Picture3", nullptr, 0, 0, 600, 480, true},
-    {"Label4", -1, "label", "Picture3", "Change abability of Quillmere and it's programs", 840, 120,
-     4455, 375, true},
-    {"Picture1", -1, "panel", "Main", nullptr, 120, 720, 6255, 1335, true},
-    {"Label2", -1, "label", "Picture1", "Backup  Utility", 240, 120, 3975, 255, true},
-    {"UCh", 0, "check box", "Picture1", "Disable Backup Utility", 480, 480, 3375, 255, true},
-    {"ULPr", 0, "label", "Picture1", "Program", 480, 840, 855, 375, true},
-    {"Txt", 0, "text box", "Picture1", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 0, "push button", "Picture1", "Browes", 5280, 840, 810, 330, true},
-    {"Image4", -1, "image", "Picture1", nullptr, 5520, 120, 495, 495, true},
-    {"Picture2", -1, "panel", "Main", nullptr, 120, 2160, 6255, 1335, true},
-    {"Label3", -1, "label", "Picture2", "Disk Cleanup Utility", 240, 120, 3975, 255, true},
-    {"UCh", 1, "check box", "Picture2", "Disable Disk Cleanup", 480, 480, 3375, 255, true},
-    {"ULPr", 1, "label", "Picture2", "Program", 480, 840, 855, 375, true},
-    {"Txt", 1, "text box", "Picture2", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 1, "push button", "Picture2", "Browes", 5280, 840, 855, 330, true},
-    {"Image1", -1, "image", "Picture2", nullptr, 5520, 120, 495, 495, true},
-    {"Picture5", -1, "panel", "Main", nullptr, 120, 3600, 6255, 1335, true},
-    {"Label1", -1, "label", "Picture5", "Disk Defragment Utility", 240, 120, 3975, 255, true},
-    {"UCh", 2, "check box", "Picture5", "Disable Disk Defragmenter ", 480, 480, 3375, 255, true},
-    {"ULPr", 2, "label", "Picture5", "Program", 480, 840, 855, 375, true},
-    {"Txt", 2, "text box", "Picture5", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 2, "push button", "Picture5", "Browes", 5280, 840, 855, 330, true},
-    {"Image2", -1, "image", "Picture5", nullptr, 5520, 120, 495, 495, true},
-    {"UCmd", 5, "push button", "Main", "About", 120, 5040, 1095, 330, true},
-    {"UCmd", 6, "push button", "Main", "OK", 2880, 5040, 1095, 330, true},
-    {"UCmd", 3, "push button", "Main", "Default", 4080, 5040, 1095, 330, true},
-    {"UCmd", 4, "push button", "Main", "Apply", 5280, 5040, 1095, 330, false},
-};
 
 // The window as it is created, before its load handler fills the rows from
 // the registry: what the layout describes.
@@ -72,19 +41,9 @@ protected:
 };
 
 template <typename Window>
-class ShownMain : public ::testing::Test {
+class ShownMain : public ShownWindow<Window> {
 protected:
-    void SetUp() override {
-        main.Show();
-        ui::ProcessPendingMessages();
-    }
-    void TearDown() override {
-        main.Unload();
-        // Closing the window ends the program with a WM_QUIT; it must not end
-        // the next case's message loops.
-        ::MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
+    using ShownWindow<Window>::main;
 
     // The control that has the focus, as (name, index) of the layout.
     std::string Focused() {
@@ -95,8 +54,6 @@ protected:
         }
         return "(none)";
     }
-
-    Window main;
 };
 
 using MainWindow = ShownMain<AsCreatedMain>;

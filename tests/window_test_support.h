@@ -1,6 +1,6 @@
 // What the window tests share: reading a built control back (its kind, its
-// geometry in twips, its font) and answering a modal window from a timer of
-// the window's own message loop.
+// geometry in twips, its font), answering a modal window from a timer of the
+// window's own message loop, and a window shown for the length of a case.
 #pragma once
 
 #include <windows.h>
@@ -177,5 +177,29 @@ inline void PressAltF4() {
 inline void Click(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
 }
+
+// Removes a WM_QUIT the window posted; true when there was one.
+inline bool takeQuit() {
+    ::MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// A window shown for each case and unloaded after it. Closing the main
+// window ends the program with a WM_QUIT; it must not end the next case's
+// message loops.
+template <typename Window>
+class ShownWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main.Show();
+        ui::ProcessPendingMessages();
+    }
+    void TearDown() override {
+        main.Unload();
+        takeQuit();
+    }
+
+    Window main;
+};
 
 } // namespace testing_support
