@@ -20,7 +20,8 @@ using ui::NoTab;
 using ui::State;
 
 constexpr ui::WindowDescription MainWindow{
-    "Main", "Quillmere", ui::Frame::Sizable, ui::Placement::CentreScreen, 6495, 5460, 6615, 5970};
+    "Main", "Quillmere", IDI_QUILLMERE, ui::Frame::Sizable, ui::Placement::CentreScreen, 6495,
+    5460,   6615,        5970};
 
 // Containers come before their children. The backup row is index 0 in every
 // group although its panel, Picture1, is built after the title strip only.

@@ -13,7 +13,8 @@ using enum DialogKind;
 using ui::Align;
 
 constexpr ui::WindowDescription AboutWindow{
-    "About", "Quillmere", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 5040, 1575};
+    "About", "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
+    5040,    1575};
 
 constexpr std::array<DialogControl, 6> AboutTable{{
     // Name, Kind, Container, Content, Left, Top, Width, Height, Alignment, Tab

@@ -4,6 +4,7 @@
 
 #include "dialogs/DialogTable.h"
 #include "dialogs/Functions.h"
+#include "res/resource.h"
 
 namespace dialogs {
 
@@ -13,7 +14,8 @@ using enum DialogKind;
 using ui::Align;
 
 constexpr ui::WindowDescription AskWindow{
-    "Ask", "Quillmere", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 5535, 1455};
+    "Ask", "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
+    5535,  1455};
 
 constexpr std::array<DialogControl, 4> AskTable{{
     // Name, Kind, Container, Caption, Left, Top, Width, Height, Alignment, Tab

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "dialogs/DialogTable.h"
+#include "res/resource.h"
 
 namespace dialogs {
 
@@ -12,7 +13,8 @@ using enum DialogKind;
 using ui::Align;
 
 constexpr ui::WindowDescription MsgWindow{
-    "MSG", "Quillmere", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 4665, 1455};
+    "MSG", "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
+    4665,  1455};
 
 constexpr std::array<DialogControl, 3> MsgTable{{
     // Name, Kind, Container, Caption, Left, Top, Width, Height, Alignment, Tab

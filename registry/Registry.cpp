@@ -14,12 +14,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "registry/Handles.h"
+#include "base/Handles.h"
+#include "registry/NtDeleteKey.h"
 #include "registry/ValueCodec.h"
-
-// The native call that deletes the key a handle is open on; ntdll exports it,
-// but no Windows header declares it.
-extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
 
 namespace {
 
@@ -74,7 +71,7 @@ std::int32_t nextCount(std::int32_t count) {
 }
 
 LSTATUS openKey(std::int32_t keyClass, const std::string& keyName, REGSAM access,
-                unique_hkey& key) {
+                base::unique_hkey& key) {
     return RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), 0, access, key.put());
 }
 
@@ -82,7 +79,7 @@ LSTATUS openKey(std::int32_t keyClass, const std::string& keyName, REGSAM access
 // "SymbolicLinkValue" of type REG_LINK names the target that every open by
 // name is sent on to. Only an open with REG_OPTION_OPEN_LINK reaches the link.
 bool isSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
-    unique_hkey link;
+    base::unique_hkey link;
     if (RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
                       link.put()) != ERROR_SUCCESS)
         return false;
@@ -102,13 +99,13 @@ bool isSymbolicLink(std::int32_t keyClass, const std::string& keyName) {
 // DeleteKey, a key that cannot be opened for a query (KeyExists would call it
 // missing), has subkeys or may not be deleted stays, silently.
 void deleteKeyItself(std::int32_t keyClass, const std::string& keyName) {
-    unique_hkey key;
+    base::unique_hkey key;
     if (RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), REG_OPTION_OPEN_LINK,
                       KEY_QUERY_VALUE | DELETE, key.put()) == ERROR_SUCCESS)
         NtDeleteKey(key.get());
 }
 
-LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, unique_hkey& key) {
+LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, base::unique_hkey& key) {
     char noClass[] = "";
     SECURITY_ATTRIBUTES noSecurity{};
     DWORD disposition = 0;
@@ -117,7 +114,7 @@ LSTATUS openOrCreateKey(std::int32_t keyClass, const std::string& keyName, uniqu
                            &disposition);
 }
 
-LSTATUS storeValue(const unique_hkey& key, const std::string& valueName, DWORD type,
+LSTATUS storeValue(const base::unique_hkey& key, const std::string& valueName, DWORD type,
                    const void* data, std::size_t size) {
     if (size > std::numeric_limits<DWORD>::max())
         throw std::length_error("value data too long for the registry");
@@ -142,7 +139,7 @@ private:
     HRESULT result_;
 };
 
-unique_bstr ansiToBstr(const std::string& text) {
+base::unique_bstr ansiToBstr(const std::string& text) {
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         throw std::length_error("text too long for a BSTR");
     const int size = static_cast<int>(text.size());
@@ -150,7 +147,7 @@ unique_bstr ansiToBstr(const std::string& text) {
         size == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
     if (size != 0 && length == 0)
         throw std::runtime_error("text cannot be converted from the ANSI code page");
-    unique_bstr converted(SysAllocStringLen(nullptr, static_cast<UINT>(length)));
+    base::unique_bstr converted(SysAllocStringLen(nullptr, static_cast<UINT>(length)));
     if (!converted)
         throw std::bad_alloc();
     if (length != 0)
@@ -213,11 +210,11 @@ bool shellRegWrite(const std::string& name, const Variant& value, std::string_vi
     if (FAILED(shell->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &regWrite)))
         return false;
 
-    unique_variant data;
+    base::unique_variant data;
     toVariant(value, *data.get());
 
     // IDispatch takes the arguments last first.
-    unique_variant arguments[3];
+    base::unique_variant arguments[3];
     arguments[0]->bstrVal = ansiToBstr(std::string(type)).release();
     arguments[0]->vt = VT_BSTR;
     arguments[1]->pvarVal = data.get();
@@ -240,12 +237,12 @@ bool shellRegWrite(const std::string& name, const Variant& value, std::string_vi
 } // namespace
 
 std::int16_t Registry::KeyExists() const {
-    unique_hkey key;
+    base::unique_hkey key;
     return openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) == ERROR_SUCCESS ? 0 : 1;
 }
 
 Boolean Registry::CreateKey() const {
-    unique_hkey key;
+    base::unique_hkey key;
     if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure, describeCreateKeyFailure(m_KeyName));
     return True;
@@ -260,7 +257,7 @@ Boolean Registry::DeleteKey() const {
 }
 
 Boolean Registry::DeleteValue() const {
-    unique_hkey key;
+    base::unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, writeAccess, key) != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure,
                      describeOpenForDeleteFailure(m_KeyClass, m_KeyName));
@@ -273,7 +270,7 @@ Boolean Registry::DeleteValue() const {
 }
 
 Variant Registry::ValueData() {
-    unique_hkey key;
+    base::unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return m_Default;
 
@@ -320,7 +317,7 @@ void Registry::ValueData(const Variant& vValue) {
     const auto failure = [&] {
         return describeSetValueFailure(m_KeyClass, m_KeyName, m_ValueName, vValue.toText());
     };
-    unique_hkey key;
+    base::unique_hkey key;
     if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure, failure());
 
@@ -379,7 +376,7 @@ void Registry::ValueData(const Variant& vValue) {
 Boolean Registry::EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const {
     iKeyCount = 0;
     sKeyNames = StringArray{1, {}};
-    unique_hkey key;
+    base::unique_hkey key;
     if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return True;
     char noClass[] = "";
@@ -405,7 +402,7 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
     try {
         iSectCount = 0;
         sSect = StringArray{1, {}};
-        unique_hkey key;
+        base::unique_hkey key;
         if (openKey(m_KeyClass, m_KeyName, KEY_ENUMERATE_SUB_KEYS, key) != ERROR_SUCCESS)
             return True;
         for (std::int32_t index = 0;; index = nextCount(index)) {

@@ -3,22 +3,18 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <utility>
 
-class RegistryError : public std::runtime_error {
+#include "base/Failure.h"
+
+class RegistryError : public base::Failure {
 public:
     RegistryError(std::int32_t number, std::string source, std::string description)
-        : std::runtime_error(description), number_(number), source_(std::move(source)),
-          description_(std::move(description)) {}
+        : base::Failure(number, std::move(description)), source_(std::move(source)) {}
 
-    std::int32_t Number() const noexcept { return number_; }
     const std::string& Source() const noexcept { return source_; }
-    const std::string& Description() const noexcept { return description_; }
 
 private:
-    std::int32_t number_;
     std::string source_;
-    std::string description_;
 };

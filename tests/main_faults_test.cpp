@@ -21,9 +21,9 @@
 
 #include "app/Main.h"
 #include "app/Tools.h"
+#include "base/Handles.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
-#include "registry/Handles.h"
 #include "registry/RegistryError.h"
 #include "tool_keys_support.h"
 #include "window_test_support.h"
@@ -33,7 +33,7 @@ using namespace std::string_literals;
 
 namespace {
 
-using unique_local = unique_any<HLOCAL, decltype(&::LocalFree), ::LocalFree>;
+using unique_local = base::unique_any<HLOCAL, decltype(&::LocalFree), ::LocalFree>;
 
 constexpr int Apply = 4;
 constexpr const char* Saved = "Changes has been save successful";
@@ -99,7 +99,7 @@ private:
     HANDLE handle() const { return reinterpret_cast<HANDLE>(key_.get()); }
 
     std::string path_;
-    unique_hkey key_;
+    base::unique_hkey key_;
     unique_local descriptor_;
     PACL original_ = nullptr; // inside descriptor_
     std::vector<BYTE> acl_;
@@ -108,7 +108,7 @@ private:
 
 // The status an open of the key for these rights gets.
 LSTATUS openStatus(const std::string& path, REGSAM access) {
-    unique_hkey key;
+    base::unique_hkey key;
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key.put());
 }
 
@@ -610,7 +610,7 @@ std::optional<DWORD> runSystemProgram(std::string commandLine) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &started))
         return std::nullopt;
-    unique_handle process(started.hProcess);
+    base::unique_handle process(started.hProcess);
     CloseHandle(started.hThread);
     if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 1);
@@ -622,8 +622,8 @@ std::optional<DWORD> runSystemProgram(std::string commandLine) {
 }
 
 std::string readFile(const std::string& path) {
-    unique_handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
+    base::unique_handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
         return {};

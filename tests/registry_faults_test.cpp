@@ -3,6 +3,8 @@
 // operations that must not leak key handles.
 #include "registry_scratch.h"
 
+#include "registry/NtDeleteKey.h"
+
 #include <sddl.h>
 
 #include <algorithm>
@@ -19,8 +21,7 @@ using namespace std::string_literals;
 
 constexpr const char* source = "registry_faults_test.Registry";
 
-using unique_handle = unique_any<HANDLE, decltype(&::CloseHandle), ::CloseHandle>;
-using unique_local_text = unique_any<char*, decltype(&::LocalFree), ::LocalFree>;
+using unique_local_text = base::unique_any<char*, decltype(&::LocalFree), ::LocalFree>;
 
 // Wine's RegOpenKeyExA takes full paths of at most 260 characters; a short
 // scratch parent leaves room for a 255-character name below it.
@@ -364,16 +365,16 @@ TEST_F(RegistryTest, DleteKeyAndSubKeysRemovesATreeOfTwentyLevels) {
 
 TEST_F(RegistryTest, DleteKeyAndSubKeysRemovesTenThousandSubkeys) {
     {
-        unique_hkey parent;
+        base::unique_hkey parent;
         ASSERT_EQ(0, RegOpenKeyExA(scratch.root(), scratch.path().c_str(), 0, KEY_ALL_ACCESS,
                                    parent.put()));
         for (int i = 0; i < 10000; ++i) {
-            unique_hkey child;
+            base::unique_hkey child;
             ASSERT_EQ(0,
                       RegCreateKeyExA(parent.get(), ("K" + std::to_string(i)).c_str(), 0, nullptr,
                                       0, KEY_ALL_ACCESS, nullptr, child.put(), nullptr));
             if (i % 1000 == 0) {
-                unique_hkey grandchild;
+                base::unique_hkey grandchild;
                 ASSERT_EQ(0, RegCreateKeyExA(child.get(), "Below", 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, grandchild.put(), nullptr));
             }
@@ -400,7 +401,7 @@ std::wstring nativePath(HKEY root, const std::string& path) {
     if (root == HKEY_LOCAL_MACHINE) {
         prefix = "\\Registry\\Machine\\";
     } else {
-        unique_handle token;
+        base::unique_handle token;
         EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
         std::vector<std::uint8_t> user(256);
         DWORD size = 0;
@@ -415,21 +416,17 @@ std::wstring nativePath(HKEY root, const std::string& path) {
     return std::wstring(full.begin(), full.end());
 }
 
-using DeleteKeyFunction = LONG(NTAPI*)(HANDLE);
-
 // A link is removed through a handle to the link itself; a deletion by name
 // would follow it to its target.
 bool deleteLink(HKEY root, const std::string& path) {
-    unique_hkey link;
+    base::unique_hkey link;
     if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, link.put()) != 0)
         return false;
-    const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-    return deleteKey != nullptr && deleteKey(link.get()) == 0;
+    return NtDeleteKey(link.get()) == 0;
 }
 
 bool linkExists(HKEY root, const std::string& path) {
-    unique_hkey link;
+    base::unique_hkey link;
     if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, link.put()) != 0)
         return false;
     DWORD type = 0;
@@ -443,7 +440,7 @@ class SymbolicLink {
 public:
     SymbolicLink(HKEY root, std::string path, const std::string& targetPath)
         : root_(root), path_(std::move(path)) {
-        unique_hkey link;
+        base::unique_hkey link;
         EXPECT_EQ(0,
                   RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
                                   KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.put(), nullptr));
@@ -561,7 +558,7 @@ protected:
             std::atomic<long> writes{0};
             // Stopped and joined when it goes out of scope, also when a read raises.
             std::jthread writer([&](std::stop_token stop) {
-                unique_hkey key;
+                base::unique_hkey key;
                 if (RegOpenKeyExA(scratch.root(), scratch.path().c_str(), 0, KEY_SET_VALUE,
                                   key.put()) != 0)
                     return;

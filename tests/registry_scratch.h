@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/Handles.h"
+#include "base/Handles.h"
 #include "registry/Registry.h"
 
 inline void PrintTo(const Variant& value, std::ostream* out) {
@@ -58,34 +58,34 @@ public:
     }
 
     void create(const std::string& relative) const {
-        unique_hkey key;
+        base::unique_hkey key;
         ASSERT_EQ(0, RegCreateKeyExA(root_, path(relative).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                      nullptr, key.put(), nullptr));
     }
     // Under an opened parent, so that long names do not hit Wine's limit on
     // a full path's length.
     void createChild(const std::string& parent, const std::string& name) const {
-        unique_hkey key;
-        unique_hkey child;
+        base::unique_hkey key;
+        base::unique_hkey child;
         ASSERT_EQ(0, RegOpenKeyExA(root_, path(parent).c_str(), 0, KEY_ALL_ACCESS, key.put()));
         ASSERT_EQ(0, RegCreateKeyExA(key.get(), name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                      nullptr, child.put(), nullptr));
     }
     bool exists(const std::string& relative = "") const {
-        unique_hkey key;
+        base::unique_hkey key;
         return RegOpenKeyExA(root_, path(relative).c_str(), 0, READ_CONTROL, key.put()) == 0;
     }
 
     void set(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data,
              const std::string& relative = "") const {
-        unique_hkey key;
+        base::unique_hkey key;
         ASSERT_EQ(0, RegOpenKeyExA(root_, path(relative).c_str(), 0, KEY_SET_VALUE, key.put()));
         ASSERT_EQ(0, RegSetValueExA(key.get(), name.c_str(), 0, type,
                                     data.empty() ? nullptr : data.data(),
                                     static_cast<DWORD>(data.size())));
     }
     std::optional<RawValue> get(const std::string& name, const std::string& relative = "") const {
-        unique_hkey key;
+        base::unique_hkey key;
         if (RegOpenKeyExA(root_, path(relative).c_str(), 0, KEY_QUERY_VALUE, key.put()) != 0)
             return std::nullopt;
         RawValue value;
@@ -101,7 +101,7 @@ public:
     // Denies everyone the given rights on a key (WRITE_DAC stays allowed, so
     // the destructor can lift the denial before removing the tree).
     void deny(const std::string& relative, DWORD access) {
-        unique_hkey key;
+        base::unique_hkey key;
         ASSERT_EQ(0, RegOpenKeyExA(root_, path(relative).c_str(), 0, WRITE_DAC, key.put()));
         char everyone[] = "EVERYONE";
         EXPLICIT_ACCESSA entries[2]{};
@@ -131,7 +131,7 @@ private:
     }
 
     void restoreAccess(const std::string& relative) const {
-        unique_hkey key;
+        base::unique_hkey key;
         if (RegOpenKeyExA(root_, path(relative).c_str(), 0, WRITE_DAC, key.put()) == 0)
             SetSecurityInfo(key.get(), SE_REGISTRY_KEY,
                             DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
@@ -170,7 +170,7 @@ RegistryError raisedBy(Action&& action) {
 // Wine reuses handle values, so a handle left open shows as a fresh key's
 // handle value growing.
 inline std::uintptr_t freshHandleValue() {
-    unique_hkey key;
+    base::unique_hkey key;
     EXPECT_EQ(0, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_QUERY_VALUE, key.put()));
     return reinterpret_cast<std::uintptr_t>(key.get());
 }

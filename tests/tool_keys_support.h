@@ -15,13 +15,11 @@
 
 #include "app/Main.h"
 #include "app/Tools.h"
+#include "base/Handles.h"
 #include "dialogs/MSG.h"
-#include "registry/Handles.h"
 #include "window_test_support.h"
 
 namespace testing_support {
-
-using unique_handle = unique_any<HANDLE, decltype(&::CloseHandle), ::CloseHandle>;
 
 inline const char* keyOf(int row) {
     return app::Tools[row].keyPath;
@@ -33,7 +31,7 @@ inline void removeToolKeys() {
 }
 
 inline bool keyExists(const std::string& path) {
-    unique_hkey key;
+    base::unique_hkey key;
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == 0;
 }
 
@@ -44,7 +42,7 @@ struct Raw {
 };
 
 inline std::optional<Raw> rawValue(const std::string& path) {
-    unique_hkey key;
+    base::unique_hkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()))
         return std::nullopt;
     DWORD type = 0, size = 0;
@@ -81,7 +79,7 @@ inline std::optional<Stored> storedValue(int row) {
 
 // A key without a default value.
 inline void createKey(const std::string& path) {
-    unique_hkey key;
+    base::unique_hkey key;
     ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                  nullptr, key.put(), nullptr))
         << path;
@@ -90,7 +88,7 @@ inline void createKey(const std::string& path) {
 // Stores the bytes as they are: a text needs its terminator spelled out.
 inline void store(const std::string& path, DWORD type, const std::string& data,
                   const char* name = "") {
-    unique_hkey key;
+    base::unique_hkey key;
     ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                  nullptr, key.put(), nullptr))
         << path;
@@ -230,7 +228,7 @@ public:
                             nullptr, &startup, &started))
             return;
         process_.reset(started.hProcess);
-        const unique_handle thread(started.hThread);
+        const base::unique_handle thread(started.hThread);
         processId_ = started.dwProcessId;
         threadId_ = started.dwThreadId;
         WaitForInputIdle(process_.get(), 10000);
@@ -288,7 +286,7 @@ private:
     }
 
     std::string path_;
-    unique_handle process_;
+    base::unique_handle process_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
     HWND main_ = nullptr;

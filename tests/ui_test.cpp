@@ -137,7 +137,7 @@ TEST(UncaughtErrors, AreDescribedByNumberAndDescription) {
 
 TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
     ui::Form form(
-        {"Faulty", "Faulty", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {"Faulty", "Faulty", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
             {"Label1", ui::NoIndex, Kind::Label, "Picture1", "text", 0, 0, 900, 300, Font::Default,
              State::Enabled, 1},
@@ -150,7 +150,7 @@ TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
 
 TEST(Forms, AMissingPictureLeavesTheImageBlank) {
     ui::Form form(
-        {"Pictures", "Pictures", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {"Pictures", "Pictures", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
             {"Picture1", ui::NoIndex, Kind::Panel, "Pictures", "", 120, 120, 2000, 1000, Font::None,
              State::None, 0},
@@ -171,7 +171,7 @@ TEST(Forms, AMissingPictureLeavesTheImageBlank) {
 
 TEST(Forms, AnUnloadedFormIsBuiltAfreshFromItsTable) {
     ui::Form form(
-        {"Fresh", "Fresh", ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {"Fresh", "Fresh", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
             {"Label1", ui::NoIndex, Kind::Label, "Fresh", "stored", 0, 0, 900, 300, Font::Default,
              State::Enabled, 1},

@@ -1,22 +1,8 @@
 #include "ui/Dpi.h"
 
+#include "base/SystemFunction.h"
+
 namespace ui {
-
-namespace {
-
-// Looked up at run time: the program also runs on systems older than the
-// per-monitor DPI functions, and importing them would stop it from loading.
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-
-GetDpiForWindowFunction FindGetDpiForWindow() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (!user32)
-        return nullptr;
-    return reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-}
-
-} // namespace
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
@@ -27,7 +13,11 @@ int ScreenDpi() {
 }
 
 int WindowDpi(HWND window) {
-    static const GetDpiForWindowFunction getDpiForWindow = FindGetDpiForWindow();
+    // Looked up at run time: the program also runs on systems older than the
+    // per-monitor DPI functions.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow =
+        base::SystemFunction<GetDpiForWindowFunction>("user32.dll", "GetDpiForWindow");
     if (getDpiForWindow && window) {
         UINT dpi = getDpiForWindow(window);
         if (dpi > 0)

@@ -2,18 +2,20 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <new>
 #include <system_error>
 
-#include "registry/RegistryError.h"
+#include "base/Failure.h"
+#include "ui/MessageLoop.h"
 
 namespace ui {
 
 FailureReport DescribeFailure(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
-    } catch (const RegistryError& registryError) {
-        return {registryError.Number(), registryError.Description()};
+    } catch (const base::Failure& failure) {
+        return {failure.Number(), failure.Description()};
     } catch (const std::bad_alloc&) {
         return {7, "Out of memory"};
     } catch (const std::system_error& systemError) {
@@ -25,14 +27,38 @@ FailureReport DescribeFailure(std::exception_ptr error) {
     }
 }
 
+namespace {
+
+// The box bears the program's name: its main window's title or, before that
+// window exists, the executable's name. Fills a fixed buffer, so that it
+// works when nothing can be allocated.
+void BoxTitle(char (&title)[MAX_PATH]) {
+    HWND application = ApplicationWindow();
+    if (application && GetWindowTextA(application, title, MAX_PATH) > 0)
+        return;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '\\' || *c == '/')
+            name = c + 1;
+    lstrcpynA(title, name, MAX_PATH);
+    if (char* dot = std::strrchr(title, '.'))
+        *dot = '\0';
+}
+
+} // namespace
+
 void FailFast(std::exception_ptr error) noexcept {
+    char title[MAX_PATH] = {};
+    BoxTitle(title);
     try {
         FailureReport report = DescribeFailure(error);
         std::string text = "Error " + std::to_string(report.number) + "\n\n" + report.description;
-        MessageBoxA(nullptr, text.c_str(), "Quillmere", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        MessageBoxA(nullptr, text.c_str(), title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     } catch (...) {
         // Not even the text could be built (out of memory): a fixed box still can.
-        MessageBoxA(nullptr, "Error 7\n\nOut of memory", "Quillmere",
+        MessageBoxA(nullptr, "Error 7\n\nOut of memory", title,
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);
     }
     ExitProcess(1);

@@ -14,7 +14,7 @@ struct FailureReport {
     std::string description;
 };
 
-// The number and description shown for an error: RegistryError's own, 7 "Out
+// The number and description shown for an error: a base::Failure's own, 7 "Out
 // of memory" for std::bad_alloc, the system error code for std::system_error,
 // 51 "Internal error" with the message for anything else.
 FailureReport DescribeFailure(std::exception_ptr error);

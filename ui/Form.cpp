@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "res/resource.h"
+#include "base/SystemFunction.h"
 #include "ui/Dpi.h"
 #include "ui/Failure.h"
 #include "ui/MessageLoop.h"
@@ -20,20 +20,10 @@ namespace {
 constexpr char FormClass[] = "QuillmereForm";
 constexpr int FirstControlId = 1000;
 
-// Looked up at run time so that the program still loads on systems that lack
-// the per-monitor DPI functions.
-template <typename Function>
-Function User32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-               : nullptr;
-}
-
-unique_hfont CreateDefaultFont(int dpi) {
+base::unique_hfont CreateDefaultFont(int dpi) {
     using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
     static const ForDpi systemParametersInfoForDpi =
-        User32Function<ForDpi>("SystemParametersInfoForDpi");
+        base::SystemFunction<ForDpi>("user32.dll", "SystemParametersInfoForDpi");
 
     // The platform's dialog font is the message font of the non-client
     // metrics. The per-DPI query exists only in its wide form.
@@ -52,19 +42,19 @@ unique_hfont CreateDefaultFont(int dpi) {
         font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
     }
     font.lfWeight = FW_NORMAL;
-    return unique_hfont(CreateFontIndirectW(&font));
+    return base::unique_hfont(CreateFontIndirectW(&font));
 }
 
 // "MS Sans Serif", bold, character set 178: the title strip's and panel
 // titles' font at 8.25 pt, the dialogs' labels' at 9.75 pt.
-unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi) {
+base::unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi) {
     LOGFONTA font{};
     font.lfHeight = PointsToFontHeight(hundredthsOfPoint, dpi);
     font.lfWeight = FW_BOLD;
     font.lfCharSet = 178;
     font.lfQuality = DEFAULT_QUALITY;
     std::string_view("MS Sans Serif").copy(font.lfFaceName, LF_FACESIZE - 1);
-    return unique_hfont(CreateFontIndirectA(&font));
+    return base::unique_hfont(CreateFontIndirectA(&font));
 }
 
 DWORD FrameStyle(Frame frame) {
@@ -80,27 +70,30 @@ DWORD FrameExStyle(Frame frame) {
     return WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 }
 
-void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
-    static bool registered = false;
-    if (registered)
-        return;
+// One window class per icon, registered when a window first asks for it; the
+// class keeps its icons for the process's life.
+std::string RegisterFormClass(HINSTANCE instance, WNDPROC procedure, int icon) {
+    std::string name = FormClass + std::to_string(icon);
     WNDCLASSEXA windowClass{};
+    if (GetClassInfoExA(instance, name.c_str(), &windowClass))
+        return name;
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    // Shared icons: the class keeps them for the process's life. A missing
-    // icon resource leaves the system's default.
-    windowClass.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMERE),
-                                                      IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                      GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMERE),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.lpszClassName = FormClass;
+    // Shared icons; a missing icon resource leaves the system's default.
+    if (icon != 0) {
+        windowClass.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(icon),
+                                                          IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                          GetSystemMetrics(SM_CYICON), LR_SHARED));
+        windowClass.hIconSm = static_cast<HICON>(
+            LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    }
+    windowClass.lpszClassName = name.c_str();
     if (!RegisterClassExA(&windowClass))
         throw std::runtime_error("The window class could not be registered");
-    registered = true;
+    return name;
 }
 
 struct ChildClass {
@@ -200,9 +193,9 @@ Form::~Form() {
 }
 
 Form* Form::FromWindow(HWND window) {
-    char className[sizeof FormClass + 1] = {};
+    char className[32] = {};
     if (!window || !GetClassNameA(window, className, sizeof className) ||
-        std::strcmp(className, FormClass) != 0)
+        std::strncmp(className, FormClass, sizeof FormClass - 1) != 0)
         return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -211,13 +204,13 @@ void Form::Load() {
     if (window_)
         return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterFormClass(instance, Procedure);
+    const std::string formClass = RegisterFormClass(instance, Procedure, description_.icon);
     RegisterWidgetClasses(instance);
 
     HWND owner = description_.frame == Frame::FixedDialog ? DialogOwner() : nullptr;
     // The first size is a placeholder: ApplyLayout sizes the window once its
     // DPI is known.
-    CreateWindowExA(FrameExStyle(description_.frame), FormClass, description_.title,
+    CreateWindowExA(FrameExStyle(description_.frame), formClass.c_str(), description_.title,
                     FrameStyle(description_.frame), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
                     nullptr, instance, this);
     if (!window_)
@@ -274,9 +267,9 @@ void Form::ApplyLayout(int dpi) {
     // Set first: the window's own size handling runs inside the resize below
     // and must already see the new DPI.
     layoutDpi_ = dpi;
-    unique_hfont defaultFont = CreateDefaultFont(dpi);
-    unique_hfont titleFont = CreateBoldSansSerif(825, dpi);
-    unique_hfont dialogFont = CreateBoldSansSerif(975, dpi);
+    base::unique_hfont defaultFont = CreateDefaultFont(dpi);
+    base::unique_hfont titleFont = CreateBoldSansSerif(825, dpi);
+    base::unique_hfont dialogFont = CreateBoldSansSerif(975, dpi);
 
     for (const Built& built : built_) {
         const ui::Control& row = *built.row;
@@ -319,7 +312,7 @@ SIZE Form::OuterSize(int dpi) const {
     } else {
         using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
         static const ForDpi adjustWindowRectExForDpi =
-            User32Function<ForDpi>("AdjustWindowRectExForDpi");
+            base::SystemFunction<ForDpi>("user32.dll", "AdjustWindowRectExForDpi");
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
         const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
         if (!adjustWindowRectExForDpi ||

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Handles.h"
 #include "ui/Control.h"
-#include "ui/Handles.h"
 
 namespace ui {
 
@@ -30,6 +30,7 @@ enum class Placement { CentreScreen, CentreOwner };
 struct WindowDescription {
     const char* name;
     const char* title;
+    int icon; // the icon resource of the window and its taskbar button; 0 for none
     Frame frame;
     Placement placement;
     int clientWidth;
@@ -147,9 +148,9 @@ private:
     std::vector<ui::Control> table_;
     HWND window_ = nullptr;
     std::vector<Built> built_;
-    unique_hfont defaultFont_;
-    unique_hfont titleFont_;
-    unique_hfont dialogFont_;
+    base::unique_hfont defaultFont_;
+    base::unique_hfont titleFont_;
+    base::unique_hfont dialogFont_;
     int layoutDpi_ = 96;
     HWND lastFocus_ = nullptr;
     HWND disabledOwner_ = nullptr;

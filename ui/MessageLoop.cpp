@@ -5,8 +5,17 @@
 namespace ui {
 
 namespace {
+
 HWND applicationWindow = nullptr;
+
+void Dispatch(const ::MSG& message) {
+    if (!PreTranslate(message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
+
+} // namespace
 
 bool PreTranslate(const ::MSG& message) {
     if (!message.hwnd)
@@ -25,10 +34,7 @@ void RunMessagesUntil(const std::function<bool()>& done) {
         }
         if (result == -1)
             return;
-        if (!PreTranslate(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        Dispatch(message);
     }
 }
 
@@ -39,10 +45,7 @@ void ProcessPendingMessages() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        if (!PreTranslate(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        Dispatch(message);
     }
 }
 
@@ -57,8 +60,8 @@ HWND ApplicationWindow() {
 HWND DialogOwner() {
     if (HWND application = ApplicationWindow())
         return application;
-    static HWND hidden = CreateWindowExA(0, "STATIC", "Quillmere", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                         nullptr, GetModuleHandleA(nullptr), nullptr);
+    static HWND hidden = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr);
     return hidden;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -20,7 +20,7 @@ ComPtr<IPicture> LoadGifResource(HMODULE module, int id) {
 
     // The decoder reads from a stream; resource memory cannot back one, so the
     // bytes are copied into a movable global block that the stream then owns.
-    unique_hglobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
+    base::unique_hglobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!copy)
         return nullptr;
     void* target = GlobalLock(copy.get());

@@ -3,19 +3,19 @@
 #include <cstring>
 #include <exception>
 
+#include "base/Handles.h"
 #include "ui/Failure.h"
-#include "ui/Handles.h"
 #include "ui/Picture.h"
 
 namespace ui {
 
 HBRUSH WindowBrush() {
-    static const unique_hbrush brush(CreateSolidBrush(WindowColour));
+    static const base::unique_hbrush brush(CreateSolidBrush(WindowColour));
     return brush.get();
 }
 
 HBRUSH PanelBrush() {
-    static const unique_hbrush brush(CreateSolidBrush(PanelColour));
+    static const base::unique_hbrush brush(CreateSolidBrush(PanelColour));
     return brush.get();
 }
 

@@ -1,8 +1,10 @@
 // Owns one Win32 handle and releases it with its own close function; declare a
-// handle type in one line, e.g. unique_hkey below.
+// handle type in one line, e.g. base::unique_hkey in base/Handles.h.
 #pragma once
 
 #include <utility>
+
+namespace base {
 
 template <typename T, typename Close, Close close, T invalid = T{}>
 class unique_any {
@@ -34,3 +36,5 @@ public:
 private:
     T value_ = invalid;
 };
+
+} // namespace base

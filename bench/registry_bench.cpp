@@ -23,12 +23,10 @@
 
 #include "app/Main.h"
 #include "app/Tools.h"
-#include "registry/Handles.h"
+#include "base/Handles.h"
+#include "registry/NtDeleteKey.h"
 #include "registry/Registry.h"
 #include "registry/ValueCodec.h"
-
-// Imported from ntdll by the class: it deletes a key through a handle.
-extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
 
 namespace {
 
@@ -62,8 +60,8 @@ std::string numbered(char prefix, int number) {
     return name;
 }
 
-unique_hkey createKey(HKEY parent, const std::string& name, DWORD options) {
-    unique_hkey key;
+base::unique_hkey createKey(HKEY parent, const std::string& name, DWORD options) {
+    base::unique_hkey key;
     const LSTATUS status = RegCreateKeyExA(parent, name.c_str(), 0, nullptr, options,
                                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS)
@@ -72,7 +70,7 @@ unique_hkey createKey(HKEY parent, const std::string& name, DWORD options) {
 }
 
 bool keyExists(HKEY root, const std::string& path) {
-    unique_hkey key;
+    base::unique_hkey key;
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
@@ -91,11 +89,11 @@ constexpr int treeKeys =
 // Three levels below the tree's own key, made anew for every timed run, so
 // that both contenders delete a tree of exactly the same shape and names.
 void buildTree(const std::string& path) {
-    unique_hkey tree = createKey(HKEY_CURRENT_USER, path, REG_OPTION_NON_VOLATILE);
+    base::unique_hkey tree = createKey(HKEY_CURRENT_USER, path, REG_OPTION_NON_VOLATILE);
     for (int branch = 0; branch < treeBranches; ++branch) {
-        unique_hkey b = createKey(tree.get(), numbered('b', branch), REG_OPTION_NON_VOLATILE);
+        base::unique_hkey b = createKey(tree.get(), numbered('b', branch), REG_OPTION_NON_VOLATILE);
         for (int twig = 0; twig < treeTwigs; ++twig) {
-            unique_hkey t = createKey(b.get(), numbered('t', twig), REG_OPTION_NON_VOLATILE);
+            base::unique_hkey t = createKey(b.get(), numbered('t', twig), REG_OPTION_NON_VOLATILE);
             for (int leaf = 0; leaf < treeLeaves; ++leaf)
                 createKey(t.get(), numbered('l', leaf), REG_OPTION_NON_VOLATILE);
         }
@@ -143,12 +141,12 @@ std::string fixturePath(const char* kind, int count) {
 }
 
 void buildListingFixtures(int count) {
-    unique_hkey keys =
+    base::unique_hkey keys =
         createKey(HKEY_CURRENT_USER, fixturePath("Keys", count), REG_OPTION_VOLATILE);
     for (int i = 0; i < count; ++i)
         createKey(keys.get(), numbered('k', i), REG_OPTION_VOLATILE);
 
-    unique_hkey values =
+    base::unique_hkey values =
         createKey(HKEY_CURRENT_USER, fixturePath("Values", count), REG_OPTION_VOLATILE);
     for (int i = 0; i < count; ++i) {
         const DWORD data = static_cast<DWORD>(i);
@@ -163,7 +161,7 @@ void buildListingFixtures(int count) {
 // appended to a vector.
 std::vector<std::string> plainKeyNames(const std::string& path) {
     std::vector<std::string> names;
-    unique_hkey key;
+    base::unique_hkey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.put()))
         return names;
     char name[256];
@@ -175,7 +173,7 @@ std::vector<std::string> plainKeyNames(const std::string& path) {
 
 std::vector<std::string> plainValueNames(const std::string& path) {
     std::vector<std::string> names;
-    unique_hkey key;
+    base::unique_hkey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, key.put()))
         return names;
     static char name[16384];
@@ -395,7 +393,7 @@ struct Scenario {
 };
 
 void storeToolValue(int row, const char* text) {
-    unique_hkey key =
+    base::unique_hkey key =
         createKey(HKEY_LOCAL_MACHINE, app::Tools[row].keyPath, REG_OPTION_NON_VOLATILE);
     if (RegSetValueExA(key.get(), "", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>(std::strlen(text) + 1)) != ERROR_SUCCESS)

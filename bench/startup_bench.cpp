@@ -13,11 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "registry/UniqueAny.h"
+#include "base/Handles.h"
 
 namespace {
-
-using unique_handle = unique_any<HANDLE, decltype(&::CloseHandle), ::CloseHandle>;
 
 struct Sample {
     double milliseconds;
@@ -51,7 +49,7 @@ bool runOnce(const std::string& program, Sample& sample) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    unique_handle processHandle(process.hProcess), threadHandle(process.hThread);
+    base::unique_handle processHandle(process.hProcess), threadHandle(process.hThread);
     WaitForInputIdle(process.hProcess, 10000);
     FindData data{process.dwProcessId, nullptr};
     for (int i = 0; i < 10000 && !data.window; ++i) {

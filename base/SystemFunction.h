@@ -1,0 +1,19 @@
+// A function of a system DLL looked up at run time, for the entry points that
+// older systems lack: importing them would stop the program from loading.
+#pragma once
+
+#include <windows.h>
+
+namespace base {
+
+// The export of an already loaded module, or null when the module or the
+// export is missing.
+template <typename Function>
+Function SystemFunction(const char* module, const char* name) {
+    HMODULE loaded = GetModuleHandleA(module);
+    return loaded
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))
+               : nullptr;
+}
+
+} // namespace base
