@@ -10,33 +10,26 @@
 #include "dialogs/Ask.h"
 #include "dialogs/Functions.h"
 #include "dialogs/MSG.h"
-#include "expected_layouts.h"
+#include "support/Answers.h"
+#include "support/Layouts.h"
+#include "support/MainWindow.h"
 #include "ui/Widgets.h"
-#include "window_test_support.h"
 
-using namespace testing_support;
+using namespace support;
 
 namespace {
 
 // The dialogs' owner: the main window, shown.
-class Dialogs : public ::testing::Test {
+class Dialogs : public ShownMainWindowTest<> {
 protected:
-    void SetUp() override {
-        main.Show();
-        ui::ProcessPendingMessages();
-    }
-    void TearDown() override { main.Unload(); }
-
     // AskToSave, answered by the given action once Ask is shown.
     std::int16_t AskAnsweredBy(std::function<void(ui::Form&)> action) {
-        WhenShown answer(dialogs::Ask::Instance(), std::move(action));
+        Answers answer(dialogs::Ask::Instance(), std::move(action));
         const std::int16_t result = Functions::AskToSave();
         EXPECT_TRUE(answer.Ran());
         EXPECT_FALSE(dialogs::Ask::Instance().IsLoaded()) << "Ask unloads when answered";
         return result;
     }
-
-    app::Main main;
 };
 
 // What a modal dialog looked like while it was shown.
@@ -99,7 +92,7 @@ void ExpectDialogFonts(ui::Form& dialog, const std::vector<const char*>& labels)
 TEST_F(Dialogs, AskIsBuiltAsItsLayoutSays) {
     dialogs::Ask& ask = dialogs::Ask::Instance();
     Observed seen;
-    WhenShown answer(ask, [&](ui::Form& shown) {
+    Answers answer(ask, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, AskLayout);
         ExpectDialogFonts(shown, {"Label1"});
@@ -116,7 +109,7 @@ TEST_F(Dialogs, AskIsBuiltAsItsLayoutSays) {
 TEST_F(Dialogs, MSGIsBuiltAsItsLayoutSays) {
     dialogs::MSG& msg = dialogs::MSG::Instance();
     Observed seen;
-    WhenShown answer(msg, [&](ui::Form& shown) {
+    Answers answer(msg, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, MsgLayout);
         ExpectDialogFonts(shown, {"Label1"});
@@ -130,7 +123,7 @@ TEST_F(Dialogs, MSGIsBuiltAsItsLayoutSays) {
 TEST_F(Dialogs, AboutIsBuiltAsItsLayoutSays) {
     dialogs::About& about = dialogs::About::Instance();
     Observed seen;
-    WhenShown answer(about, [&](ui::Form& shown) {
+    Answers answer(about, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, AboutLayout);
         ExpectDialogFonts(shown, {"Label2", "Label3", "Label4"});
@@ -198,12 +191,12 @@ TEST_F(Dialogs, AReplacedMSGCaptionLastsOneShowing) {
         Click(window.Control("Command1").Hwnd());
     };
     {
-        WhenShown answer(msg, readAndClose);
+        Answers answer(msg, readAndClose);
         msg.ShowModal();
     }
     EXPECT_FALSE(msg.IsLoaded());
     {
-        WhenShown answer(msg, readAndClose);
+        Answers answer(msg, readAndClose);
         msg.ShowModal();
     }
     EXPECT_EQ(
@@ -216,7 +209,7 @@ TEST_F(Dialogs, MSGAndAboutCloseWithEnterEscAndTheCloseBox) {
                              static_cast<ui::Form*>(&dialogs::About::Instance())}) {
         for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}, WPARAM{0}}) {
             SCOPED_TRACE(std::string(dialog->Description().name) + " key " + std::to_string(key));
-            WhenShown answer(*dialog, [key](ui::Form& shown) {
+            Answers answer(*dialog, [key](ui::Form& shown) {
                 if (key)
                     PressKey(key);
                 else
@@ -233,7 +226,7 @@ TEST_F(Dialogs, MSGAndAboutCloseWithEnterEscAndTheCloseBox) {
 TEST(DialogsWithoutMain, StayOutOfTheTaskbarWithAHiddenOwner) {
     ASSERT_EQ(nullptr, ui::ApplicationWindow());
     HWND owner = nullptr;
-    WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& shown) {
+    Answers answer(dialogs::MSG::Instance(), [&](ui::Form& shown) {
         owner = GetWindow(shown.Hwnd(), GW_OWNER);
         shown.Unload();
     });

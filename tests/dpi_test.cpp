@@ -15,23 +15,17 @@
 #include "dialogs/About.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
-#include "expected_layouts.h"
+#include "support/Layouts.h"
+#include "support/MainWindow.h"
 #include "ui/Dpi.h"
 #include "ui/MessageLoop.h"
-#include "window_test_support.h"
 
-using namespace testing_support;
+using namespace support;
 
 namespace {
 
 // Up the scales and back to where the window started on this machine.
 const std::vector<int> Dpis{120, 144, 192, 96};
-
-// The main window as created, before its load step reads the registry.
-class AsCreatedMain : public app::Main {
-protected:
-    void OnLoad() override {}
-};
 
 // Does what the system does when the window's DPI changes: asks the window
 // for its size at the new DPI (starting from the linear guess), then sends
@@ -123,7 +117,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
     }
 }
 
-class DpiChange : public ShownWindow<AsCreatedMain> {
+class DpiChange : public ShownMainWindowTest<AsCreatedMain> {
 protected:
     void ExpectOuterSize(int dpi) {
         RECT window;

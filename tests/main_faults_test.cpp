@@ -7,12 +7,10 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
 #include <objbase.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <set>
 #include <string>
@@ -21,202 +19,41 @@
 
 #include "app/Main.h"
 #include "app/Tools.h"
-#include "base/Handles.h"
-#include "dialogs/Ask.h"
-#include "dialogs/MSG.h"
 #include "registry/RegistryError.h"
-#include "tool_keys_support.h"
-#include "window_test_support.h"
+#include "support/Answers.h"
+#include "support/MainWindow.h"
+#include "support/Program.h"
+#include "support/Text.h"
+#include "support/ToolKeys.h"
 
-using namespace testing_support;
+using namespace support;
 using namespace std::string_literals;
 
 namespace {
 
-using unique_local = base::unique_any<HLOCAL, decltype(&::LocalFree), ::LocalFree>;
-
-constexpr int Apply = 4;
 constexpr const char* Saved = "Changes has been save successful";
 
-// Denies everyone some rights on a key for as long as it lives, then puts the
-// key's own access list back, also when the case fails half-way. The handle
-// it keeps was opened before the denial, so the restoring call never needs a
-// right the denial took away.
-class KeyDenial {
-public:
-    KeyDenial(const std::string& path, DWORD deniedRights) : path_(path) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC,
-                          key_.put()))
-            return;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (GetSecurityInfo(handle(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                            &original_, nullptr, &descriptor) != ERROR_SUCCESS)
-            return;
-        descriptor_.reset(descriptor);
-
-        BYTE everyone[SECURITY_MAX_SID_SIZE];
-        DWORD sidSize = sizeof everyone;
-        if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize))
-            return;
-        // Deny first, then what the key allowed before; a key without an access
-        // list allowed everyone everything, so that is spelled out instead.
-        const DWORD aceSize = sizeof(ACCESS_DENIED_ACE) - sizeof(DWORD) + sidSize;
-        const DWORD size = sizeof(ACL) + aceSize + (original_ ? original_->AclSize : aceSize);
-        acl_.assign(size, 0);
-        auto* acl = reinterpret_cast<PACL>(acl_.data());
-        const DWORD revision =
-            std::max<DWORD>(ACL_REVISION, original_ ? original_->AclRevision : ACL_REVISION);
-        if (!InitializeAcl(acl, size, revision) ||
-            !AddAccessDeniedAce(acl, revision, deniedRights, everyone))
-            return;
-        if (original_) {
-            for (DWORD i = 0; i < original_->AceCount; ++i) {
-                void* ace = nullptr;
-                if (!GetAce(original_, i, &ace) ||
-                    !AddAce(acl, revision, MAXDWORD, ace, static_cast<ACE_HEADER*>(ace)->AceSize))
-                    return;
-            }
-        } else if (!AddAccessAllowedAce(acl, revision, KEY_ALL_ACCESS, everyone)) {
-            return;
-        }
-        active_ = SetSecurityInfo(handle(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
-                                  nullptr, acl, nullptr) == ERROR_SUCCESS;
-    }
-    ~KeyDenial() {
-        if (active_) {
-            EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
-                      SetSecurityInfo(handle(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
-                                      nullptr, original_, nullptr))
-                << "the access list of " << path_ << " could not be restored";
-        }
-    }
-    KeyDenial(const KeyDenial&) = delete;
-    KeyDenial& operator=(const KeyDenial&) = delete;
-
-    bool Active() const { return active_; }
-
-private:
-    HANDLE handle() const { return reinterpret_cast<HANDLE>(key_.get()); }
-
-    std::string path_;
-    base::unique_hkey key_;
-    unique_local descriptor_;
-    PACL original_ = nullptr; // inside descriptor_
-    std::vector<BYTE> acl_;
-    bool active_ = false;
-};
-
-// The status an open of the key for these rights gets.
-LSTATUS openStatus(const std::string& path, REGSAM access) {
-    base::unique_hkey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key.put());
+// Removes the three tool keys; the check that they are gone also shows that
+// every denial was lifted.
+void expectToolKeysRemoved() {
+    removeToolKeys();
+    for (int row = 0; row < app::ToolCount; ++row)
+        EXPECT_FALSE(keyExists(keyOf(row))) << keyOf(row) << " is left behind";
 }
 
-// The text of a message box or a message window: its longest label.
-std::string messageOf(HWND window) {
-    std::string message;
-    for (HWND child : childrenOf(window)) {
-        if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0)
-            continue;
-        std::string text = remoteText(child);
-        if (text.size() > message.size())
-            message = text;
-    }
-    return message;
-}
-
-// The built Quillmere.exe, driven through its windows as the user would.
-class Program : public StartedProgram {
-public:
-    // Controls of the main window, found as the user sees them: buttons by
-    // caption, the rows' text boxes and check boxes from top to bottom.
-    HWND Button(const std::string& caption) const {
-        return childWithText(Main(), "Button", caption);
-    }
-    std::vector<HWND> TextBoxes() const { return byTop(isTextBox); }
-    std::vector<HWND> CheckBoxes() const { return byTop(isCheckBox); }
-
-    // A modal window of the program over its main window: the message box of
-    // an error ("#32770") or the program's own message window.
-    HWND ErrorBox() const {
-        HWND box = nullptr;
-        EnumThreadWindows(
-            ThreadId(),
-            [](HWND window, LPARAM found) {
-                if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
-                    *reinterpret_cast<HWND*>(found) = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
-        return box;
-    }
-    HWND MessageWindow() const {
-        for (HWND window : topLevelWindows())
-            if (window != Main() && ClassOf(window) != "#32770")
-                return window;
-        return nullptr;
-    }
-
-private:
-    static bool isTextBox(HWND window) { return lstrcmpiA(ClassOf(window).c_str(), "Edit") == 0; }
-    static bool isCheckBox(HWND window) {
-        return lstrcmpiA(ClassOf(window).c_str(), "Button") == 0 &&
-               (GetWindowLongPtrA(window, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
-    }
-
-    std::vector<HWND> byTop(bool (*wanted)(HWND)) const {
-        std::vector<HWND> found;
-        for (HWND child : childrenOf(Main()))
-            if (wanted(child))
-                found.push_back(child);
-        std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
-            RECT ra, rb;
-            GetWindowRect(a, &ra);
-            GetWindowRect(b, &rb);
-            return ra.top < rb.top;
-        });
-        return found;
-    }
-};
-
-bool setRemoteText(HWND window, const std::string& text) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                               SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
-// A click that opens nothing modal: it has been handled when this returns.
-bool clickRemote(HWND button) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
-// Clicks a button of the program that shows its message window, reads the
-// message and closes the window with its "OK".
-std::string clickRemoteAndReadMessage(const Program& program, HWND button) {
-    Click(button);
-    HWND window = nullptr;
-    if (!waitUntil([&] { return (window = program.MessageWindow()) != nullptr; }))
-        return "(not shown)";
-    // The label is filled in before the window shows; read it once it has.
-    const std::string message = messageOf(window);
-    Click(childWithText(window, "Button", "OK"));
-    waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
-    return message;
-}
-
-// Each case starts with the three tool keys absent and removes them again;
-// the teardown's check that they are gone also shows that every denial was
-// lifted.
-class ToolKeys : public ::testing::Test {
+// Each case starts with the machine's three tool keys absent and removes them
+// again before they are put back as they were.
+class ToolKeys : public ProgramTest {
 protected:
-    void SetUp() override { removeToolKeys(); }
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (!IsSkipped())
+            removeToolKeys();
+    }
     void TearDown() override {
-        removeToolKeys();
-        for (int row = 0; row < app::ToolCount; ++row)
-            EXPECT_FALSE(keyExists(keyOf(row))) << keyOf(row) << " is left behind";
+        if (!IsSkipped())
+            expectToolKeysRemoved();
+        ProgramTest::TearDown();
     }
 };
 
@@ -229,12 +66,12 @@ TEST_F(ToolKeys, AnErrorWhileSavingEndsTheProgramAfterShowingItsNumberAndDescrip
     storeText(0, REG_SZ, "C:\\old\\backup.exe");
     storeText(1, REG_SZ, "C:\\old\\clean.exe");
     storeText(2, REG_SZ, "C:\\old\\defrag.exe");
-    KeyDenial denial(keyOf(1), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
+    KeyDenial denial(HKEY_LOCAL_MACHINE, keyOf(1), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
     ASSERT_TRUE(denial.Active());
     ASSERT_EQ(ERROR_ACCESS_DENIED, openStatus(keyOf(1), KEY_SET_VALUE)) << "denial in force";
     ASSERT_EQ(ERROR_SUCCESS, openStatus(keyOf(1), KEY_QUERY_VALUE)) << "reading still allowed";
 
-    Program program;
+    StartedProgram program;
     ASSERT_NE(nullptr, program.Main()) << "no main window";
     const std::vector<HWND> rows = program.TextBoxes();
     ASSERT_EQ(3u, rows.size());
@@ -270,72 +107,18 @@ TEST_F(ToolKeys, AnErrorWhileSavingEndsTheProgramAfterShowingItsNumberAndDescrip
 
 namespace {
 
-// An error that no handler catches ends this process after its message box.
-// The watch reports the box's text as a failure first, then dismisses it, so
-// that such a run fails saying why instead of waiting for its time-out.
-class ErrorBoxWatch {
-public:
-    ErrorBoxWatch() { timer_ = SetTimer(nullptr, 0, 50, Tick); }
-    ~ErrorBoxWatch() { KillTimer(nullptr, timer_); }
-    ErrorBoxWatch(const ErrorBoxWatch&) = delete;
-    ErrorBoxWatch& operator=(const ErrorBoxWatch&) = delete;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM) {
-                if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
-                    ADD_FAILURE() << "the program ended with: " << messageOf(window);
-                    std::fflush(stdout);
-                    PostMessageA(window, WM_COMMAND, IDOK, 0);
-                }
-                return TRUE;
-            },
-            0);
-    }
-    UINT_PTR timer_ = 0;
-};
-
-// The working window in this process, against the tool keys of the test's
-// registry.
-class FaultWindow : public ToolKeys {
+// The working window in this process, against the tool keys of its
+// redirected HKEY_LOCAL_MACHINE. An error that no handler catches ends the
+// process after its message box: the case then fails saying why.
+class FaultWindow : public MainWindowTest<> {
 protected:
+    FaultWindow() { errorBoxes_.When(AnyMessageBox, ReportAndClose); }
     void TearDown() override {
-        if (main_.IsLoaded())
-            main_.Unload();
-        takeQuit();
-        ToolKeys::TearDown();
+        MainWindowTest::TearDown();
+        expectToolKeysRemoved();
     }
 
-    void load() {
-        main_.Load();
-        main_.Show();
-        ui::ProcessPendingMessages();
-    }
-
-    bool clean() { return main_.SettingsChanged == False && !main_.UCmd(Apply).Enabled(); }
-    bool rowEnabled(int row) {
-        return main_.Txt(row).Enabled() && main_.UCmd(row).Enabled() && main_.ULPr(row).Enabled();
-    }
-
-    // Closes the window with its close box, answers "Yes" and reads the MSG
-    // shown afterwards; the message and whether the program ended.
-    std::pair<std::string, bool> closeAnsweringYes() {
-        std::string message = "(none)";
-        Answers answers;
-        answers.When(dialogs::Ask::Instance(),
-                     [](ui::Form& ask) { Click(ask.Control("Command1").Hwnd()); });
-        answers.When(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-            message = msg.Control("Label1").Caption();
-            Click(msg.Control("Command1").Hwnd());
-        });
-        SendMessageA(main_.Hwnd(), WM_CLOSE, 0, 0);
-        return {message, !main_.IsLoaded() && takeQuit()};
-    }
-
-    ErrorBoxWatch watch_;
-    app::Main main_;
+    Answers errorBoxes_;
 };
 
 // The ctest entry that disables the shell object says so in the environment.
@@ -366,44 +149,63 @@ class SavingWindow : public FaultWindow {};
 TEST_F(FaultWindow, AKeyThatCannotBeDeletedStaysAndShowsEnabledAfterApply) {
     storeText(1, REG_SZ, "C:\\clean.exe");
     store(keyOf(1) + "\\Sub"s, REG_SZ, "below\0"s);
-    KeyDenial denial(keyOf(1), DELETE | KEY_ENUMERATE_SUB_KEYS);
+    KeyDenial denial(HKEY_LOCAL_MACHINE, keyOf(1), DELETE | KEY_ENUMERATE_SUB_KEYS);
     ASSERT_TRUE(denial.Active());
     ASSERT_EQ(ERROR_ACCESS_DENIED, openStatus(keyOf(1), KEY_ENUMERATE_SUB_KEYS))
         << "denial in force";
     load();
-    ASSERT_TRUE(rowEnabled(1));
-    Click(main_.UCh(1).Hwnd());
+    ASSERT_TRUE(rowEnabled(main, 1));
+    Click(main.UCh(1).Hwnd());
     ui::ProcessPendingMessages();
-    ASSERT_EQ(1, main_.UCh(1).Value());
-    ASSERT_FALSE(rowEnabled(1));
+    ASSERT_EQ(1, main.UCh(1).Value());
+    ASSERT_FALSE(rowEnabled(main, 1));
 
     // The refused deletion raises nothing, but the save does not confirm it.
-    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(main_, Apply));
-    EXPECT_EQ(0, main_.UCh(1).Value()) << "reloaded: the key is still there";
-    EXPECT_TRUE(rowEnabled(1));
-    EXPECT_EQ("C:\\clean.exe", main_.Txt(1).Caption());
-    EXPECT_TRUE(clean());
+    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ(0, main.UCh(1).Value()) << "reloaded: the key is still there";
+    EXPECT_TRUE(rowEnabled(main, 1));
+    EXPECT_EQ("C:\\clean.exe", main.Txt(1).Caption());
+    EXPECT_TRUE(clean(main));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe"}), storedValue(1));
     EXPECT_TRUE(keyExists(keyOf(1) + "\\Sub"s));
 }
 
 TEST(ShellObject, IsThereUnlessThisRunDisablesIt) {
-    const bool absent = shellObjectDisabled();
-    constexpr CLSID shell = {
-        0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    IDispatch* object = nullptr;
-    const HRESULT created =
-        CoCreateInstance(shell, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                         reinterpret_cast<void**>(&object));
-    if (object)
-        object->Release();
-    CoUninitialize();
-    if (absent) {
+    const HRESULT created = createShellObject();
+    if (shellObjectDisabled()) {
         EXPECT_EQ(REGDB_E_CLASSNOTREG, created);
     } else {
         EXPECT_TRUE(SUCCEEDED(created)) << std::hex << created;
     }
+}
+
+// The redirection keeps the cases in this process off the machine's own keys,
+// the shell object's writes included: COM finds the object's class below
+// HKEY_CLASSES_ROOT, which the redirection leaves alone, and its RegWrite runs
+// in this process. After an expandable read a save writes every row through
+// it as REG_EXPAND_SZ; the value setter alone writes "C:\new.exe" as REG_SZ.
+TEST_F(SavingWindow, TheShellObjectWritesIntoTheRedirectionAndNotTheMachine) {
+    std::vector<std::optional<KeyContents>> machineKeys;
+    for (int row = 0; row < app::ToolCount; ++row)
+        machineKeys.push_back(machine.MachineKey(keyOf(row)));
+    const HRESULT created = createShellObject();
+    if (shellObjectDisabled()) {
+        EXPECT_EQ(REGDB_E_CLASSNOTREG, created);
+    } else {
+        EXPECT_TRUE(SUCCEEDED(created)) << "under the redirection: " << std::hex << created;
+    }
+    storeText(0, REG_SZ, "C:\\old.exe");
+    storeText(2, REG_EXPAND_SZ, "%SystemRoot%\\system32\\dfrg.msc %c:");
+    load();
+    main.Txt(0).SetCaption("C:\\new.exe");
+
+    EXPECT_EQ(Saved, clickAndReadMessage(main, ApplyButton));
+    const DWORD type = shellObjectDisabled() ? REG_SZ : REG_EXPAND_SZ;
+    EXPECT_EQ((RawValue{type, bytesOf("C:\\new.exe\0"s)}), machine.Scratch().get("", keyOf(0)))
+        << "seen in the scratch key itself";
+    for (int row = 0; row < app::ToolCount; ++row)
+        EXPECT_TRUE(sameKey(machineKeys[row], machine.MachineKey(keyOf(row))))
+            << "the machine's own " << keyOf(row);
 }
 
 TEST_F(SavingWindow, ConfirmsOnlyWithEveryRowWrittenWhateverTypesWereThere) {
@@ -416,29 +218,29 @@ TEST_F(SavingWindow, ConfirmsOnlyWithEveryRowWrittenWhateverTypesWereThere) {
                                  "%SystemRoot%\\system32\\cleanmgr.exe /D %c",
                                  "C:\\defrag.exe %c:"};
     for (int row = 0; row < 3; ++row)
-        main_.Txt(row).SetCaption(texts[row]);
+        main.Txt(row).SetCaption(texts[row]);
 
-    EXPECT_EQ(Saved, clickAndReadMessage(main_, Apply));
+    EXPECT_EQ(Saved, clickAndReadMessage(main, ApplyButton));
     EXPECT_EQ((Stored{REG_SZ, texts[0]}), storedValue(0));
     EXPECT_EQ((Stored{REG_EXPAND_SZ, texts[1]}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, texts[2]}), storedValue(2));
-    EXPECT_EQ(expanded(texts[1]), main_.Txt(1).Caption()) << "reloaded";
-    EXPECT_TRUE(clean());
+    EXPECT_EQ(expanded(texts[1]), main.Txt(1).Caption()) << "reloaded";
+    EXPECT_TRUE(clean(main));
 }
 
 TEST_F(SavingWindow, ClosingWithYesAfterAnExpandableReadWritesEveryRowExpandable) {
     storeText(0, REG_SZ, "C:\\a.exe");
     storeText(2, REG_EXPAND_SZ, "%SystemRoot%\\system32\\dfrg.msc %c:");
     load();
-    ASSERT_EQ(1, main_.UCh(1).Value());
-    Click(main_.UCh(1).Hwnd());
+    ASSERT_EQ(1, main.UCh(1).Value());
+    Click(main.UCh(1).Hwnd());
     ui::ProcessPendingMessages();
-    main_.Txt(1).SetCaption("C:\\clean.exe");
-    main_.Txt(0).SetCaption("C:\\b.exe");
+    main.Txt(1).SetCaption("C:\\clean.exe");
+    main.Txt(0).SetCaption("C:\\b.exe");
 
-    const auto [message, ended] = closeAnsweringYes();
-    EXPECT_EQ(Saved, message);
-    EXPECT_TRUE(ended);
+    const CloseResult closed = closeAnswering(main, "Yes");
+    EXPECT_EQ(Saved, closed.message);
+    EXPECT_TRUE(closed.ended);
     // The value read last was expandable, so the shell object writes every
     // row so. Without it the value setter's own write stands, typed by the
     // percent rule: no reference is left in a REG_SZ either way. The third
@@ -458,13 +260,6 @@ struct BadData {
     std::string bytes;
     const char* what;
 };
-
-std::string letters(std::size_t size) {
-    std::string text(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        text[i] = static_cast<char>('A' + i % 26);
-    return text;
-}
 
 // Every type code 0 to 11 and one beyond, at sizes around the terminator and
 // the four bytes of a DWORD, up to 1 MiB; then texts as they are meant to be
@@ -493,13 +288,6 @@ std::vector<BadData> badData() {
     table.push_back({REG_BINARY, "\x00\x00"s, "zeros"});
     table.push_back({11, "\x01\x02\x03\x04\x05\x06\x07\x08"s, "a QWORD"});
     return table;
-}
-
-std::int32_t littleEndian(const std::string& bytes) {
-    std::uint32_t number = 0;
-    for (std::size_t i = 0; i < bytes.size() && i < 4; ++i)
-        number |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    return static_cast<std::int32_t>(number);
 }
 
 std::int32_t reversed(std::int32_t value) {
@@ -576,14 +364,15 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
             store(keyOf(row), entry.type, entry.bytes);
         // The registry may report other bytes than were stored (Wine adds a
         // missing terminator); the rules apply to what it reports.
-        const std::optional<Raw> reported = rawValue(keyOf(0));
+        const std::optional<RawValue> reported = rawValue(0);
         ASSERT_TRUE(reported.has_value());
         ASSERT_EQ(entry.type, reported->type);
-        const Outcome expected = expectedRow(entry.type, reported->bytes);
+        const Outcome expected =
+            expectedRow(entry.type, std::string(reported->data.begin(), reported->data.end()));
 
         std::optional<std::int32_t> error;
         try {
-            main_.LoadSettings();
+            main.LoadSettings();
         } catch (const RegistryError& raised) {
             error = raised.Number();
         } catch (const std::exception& other) {
@@ -594,56 +383,13 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
         if (expected.error || error)
             continue;
         for (int row = 0; row < app::ToolCount; ++row) {
-            EXPECT_EQ(0, main_.UCh(row).Value()) << row;
-            EXPECT_TRUE(sameText(expected.text, main_.Txt(row).Caption())) << "row " << row;
+            EXPECT_EQ(0, main.UCh(row).Value()) << row;
+            EXPECT_TRUE(sameText(expected.text, main.Txt(row).Caption())) << "row " << row;
         }
     }
 }
 
 namespace {
-
-// Runs a program of the system and waits for it; its exit code.
-std::optional<DWORD> runSystemProgram(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &started))
-        return std::nullopt;
-    base::unique_handle process(started.hProcess);
-    CloseHandle(started.hThread);
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 1);
-        return std::nullopt;
-    }
-    DWORD code = 1;
-    GetExitCodeProcess(process.get(), &code);
-    return code;
-}
-
-std::string readFile(const std::string& path) {
-    base::unique_handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return {};
-    }
-    std::string data(GetFileSize(file.get(), nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr);
-    data.resize(read);
-    return data;
-}
-
-std::string utf16ToUtf8(const std::string& bytes) {
-    std::size_t start = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE' ? 2 : 0;
-    const auto* wide = reinterpret_cast<const wchar_t*>(bytes.data() + start);
-    const int length = static_cast<int>((bytes.size() - start) / 2);
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
 
 // An exported registry as a set of records: each key on its own, and each
 // value as its key, a line break and its whole (unwrapped) line.
@@ -688,10 +434,10 @@ std::set<std::string> exportRegistry() {
     std::set<std::string> records;
     for (const char* root : {"HKLM", "HKU"}) {
         const std::string file = std::string(directory) + "quillmere-faults-" + root + ".reg";
-        const std::optional<DWORD> code = runSystemProgram(
+        const std::optional<DWORD> code = runAndWait(
             "\"" + std::string(system) + "\\reg.exe\" export " + root + " \"" + file + "\" /y");
         EXPECT_EQ(std::optional<DWORD>(0), code) << "reg export " << root;
-        std::set<std::string> part = parseExport(utf16ToUtf8(readFile(file)));
+        std::set<std::string> part = parseExport(utf8FromUtf16(readFile(file)));
         DeleteFileA(file.c_str());
         EXPECT_LT(100u, part.size()) << "reg export " << root << " gave too little";
         records.merge(part);
@@ -739,7 +485,7 @@ TEST_F(ToolKeys, AWholeSessionChangesNothingOutsideTheThreeToolKeys) {
         << "the export holds the two keys, their values and the sub-key with its value";
 
     {
-        Program program;
+        StartedProgram program;
         ASSERT_NE(nullptr, program.Main()) << "no main window";
         const std::vector<HWND> rows = program.TextBoxes();
         const std::vector<HWND> switches = program.CheckBoxes();

@@ -9,21 +9,15 @@
 
 #include "app/Main.h"
 #include "dialogs/About.h"
-#include "expected_layouts.h"
+#include "support/Answers.h"
+#include "support/Layouts.h"
+#include "support/MainWindow.h"
 #include "ui/MessageLoop.h"
 #include "ui/Widgets.h"
-#include "window_test_support.h"
 
-using namespace testing_support;
+using namespace support;
 
 namespace {
-
-// The window as it is created, before its load handler fills the rows from
-// the registry: what the layout describes.
-class AsCreatedMain : public app::Main {
-protected:
-    void OnLoad() override {}
-};
 
 // Records which group handler ran with which index, and nothing else: the
 // OK button then leaves the window open.
@@ -41,9 +35,9 @@ protected:
 };
 
 template <typename Window>
-class ShownMain : public ShownWindow<Window> {
+class ShownMain : public ShownMainWindowTest<Window> {
 protected:
-    using ShownWindow<Window>::main;
+    using ShownMainWindowTest<Window>::main;
 
     // The control that has the focus, as (name, index) of the layout.
     std::string Focused() {
@@ -107,7 +101,7 @@ TEST_F(MainWindow, GroupsAreAddressedByIndexWhateverTheirPanel) {
     EXPECT_EQ(main.Control("Picture1").Hwnd(), GetParent(main.UCh(0).Hwnd()));
     EXPECT_EQ(main.Control("Picture2").Hwnd(), GetParent(main.Txt(1).Hwnd()));
     EXPECT_EQ(main.Control("Picture5").Hwnd(), GetParent(main.ULPr(2).Hwnd()));
-    EXPECT_EQ("Apply", main.UCmd(4).Caption());
+    EXPECT_EQ("Apply", main.UCmd(ApplyButton).Caption());
     EXPECT_THROW(main.Control("UCmd", 7), std::out_of_range);
     EXPECT_THROW(main.Control("Cmd"), std::out_of_range) << "the open-file dialog has no window";
 }
@@ -176,7 +170,7 @@ TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
     const LOGFONTA standard = FontOf(main.UCh(0).Hwnd());
     EXPECT_EQ(FW_NORMAL, standard.lfWeight);
     EXPECT_STRNE("", standard.lfFaceName);
-    for (HWND control : {main.Txt(1).Hwnd(), main.ULPr(2).Hwnd(), main.UCmd(6).Hwnd()}) {
+    for (HWND control : {main.Txt(1).Hwnd(), main.ULPr(2).Hwnd(), main.UCmd(OkButton).Hwnd()}) {
         const LOGFONTA font = FontOf(control);
         EXPECT_STREQ(standard.lfFaceName, font.lfFaceName);
         EXPECT_EQ(standard.lfHeight, font.lfHeight);
@@ -214,8 +208,8 @@ TEST_F(MainWindow, TabRunsThroughTheRowsThenTheButtonsAcrossPanels) {
 }
 
 TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
-    main.UCmd(4).SetEnabled(true);
-    main.UCmd(3).SetFocus();
+    main.UCmd(ApplyButton).SetEnabled(true);
+    main.UCmd(DefaultButton).SetFocus();
     PressKey(VK_TAB);
     ui::ProcessPendingMessages();
     EXPECT_EQ("UCmd 4", Focused());
@@ -249,12 +243,12 @@ TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {
 TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
     bool mainDisabled = false;
     HWND owner = nullptr;
-    WhenShown answer(dialogs::About::Instance(), [&](ui::Form& about) {
+    Answers answer(dialogs::About::Instance(), [&](ui::Form& about) {
         mainDisabled = !IsWindowEnabled(main.Hwnd());
         owner = GetWindow(about.Hwnd(), GW_OWNER);
         Click(about.Control("Command1").Hwnd());
     });
-    Click(main.UCmd(5).Hwnd());
+    Click(main.UCmd(AboutButton).Hwnd());
     // The click opens About inside this call; it returns when About closes.
     ui::ProcessPendingMessages();
     EXPECT_TRUE(answer.Ran());
@@ -265,7 +259,7 @@ TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
 }
 
 TEST_F(MainWindow, OKClosesTheWindow) {
-    Click(main.UCmd(6).Hwnd());
+    Click(main.UCmd(OkButton).Hwnd());
     ui::ProcessPendingMessages();
     EXPECT_FALSE(main.IsLoaded());
     EXPECT_EQ(nullptr, ui::ApplicationWindow());
@@ -276,7 +270,7 @@ TEST_F(MainWindowHandlers, NotificationsReachTheGroupHandlerWithTheIndex) {
     ui::ProcessPendingMessages();
     EXPECT_EQ(1, main.UCh(1).Value());
     main.Txt(2).SetCaption("C:\\tools\\defrag.exe");
-    Click(main.UCmd(3).Hwnd());
+    Click(main.UCmd(DefaultButton).Hwnd());
     ui::ProcessPendingMessages();
     main.UCmd(0).SetFocus();
     main.Txt(0).SetFocus();
@@ -289,7 +283,7 @@ TEST_F(MainWindowHandlers, NotificationsReachTheGroupHandlerWithTheIndex) {
 TEST_F(MainWindowHandlers, EnterPressesTheFocusedButtonOrElseOK) {
     PressKey(VK_RETURN); // focus on UCh(0)
     ui::ProcessPendingMessages();
-    main.UCmd(3).SetFocus();
+    main.UCmd(DefaultButton).SetFocus();
     PressKey(VK_RETURN);
     ui::ProcessPendingMessages();
     main.Txt(1).SetFocus();

@@ -1,11 +1,12 @@
 // Listing subkeys and values, and deleting a key with its subtree. The
 // registry promises no listing order, so names are compared as sets.
-#include "registry_scratch.h"
+#include "support/ScratchKey.h"
 
 #include <set>
 
 namespace {
 
+using namespace support;
 using Names = std::set<std::string>;
 
 Names asSet(const StringArray& names) {

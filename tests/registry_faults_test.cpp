@@ -1,7 +1,8 @@
 // The Registry class under odd data, odd names and roots, deep and wide trees,
 // symbolic links, a value rewritten while it is read, and long runs of
 // operations that must not leak key handles.
-#include "registry_scratch.h"
+#include "support/ScratchKey.h"
+#include "support/Text.h"
 
 #include "registry/NtDeleteKey.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace std::string_literals;
+using namespace support;
 
 constexpr const char* source = "registry_faults_test.Registry";
 
@@ -27,24 +29,10 @@ using unique_local_text = base::unique_any<char*, decltype(&::LocalFree), ::Loca
 // scratch parent leaves room for a 255-character name below it.
 const std::string shortParent = "QF";
 
-std::string environment(const char* name) {
-    char buffer[MAX_PATH] = {};
-    GetEnvironmentVariableA(name, buffer, MAX_PATH);
-    return buffer;
-}
-
 std::string setFailure(std::int32_t keyClass, const std::string& keyName,
                        const std::string& valueName, const std::string& value) {
     return "Failed to set registry ValueData Key: '" + std::to_string(keyClass) + "',Section: '" +
            keyName + "',Key: '" + valueName + "' to ValueData: '" + value + "'";
-}
-
-// Data without NULs, so that a string read shows exactly which bytes it kept.
-std::string letters(std::size_t size) {
-    std::string text(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        text[i] = static_cast<char>('a' + i % 26);
-    return text;
 }
 
 // Data that cover every byte value but 0, so that a byte lost or shifted shows.
@@ -53,13 +41,6 @@ std::vector<std::uint8_t> pattern(std::size_t size) {
     for (std::size_t i = 0; i < size; ++i)
         data[i] = static_cast<std::uint8_t>(1 + (i * 7) % 255);
     return data;
-}
-
-std::int32_t littleEndian(const std::vector<std::uint8_t>& data) {
-    std::uint32_t number = 0;
-    for (std::size_t i = 0; i < 4 && i < data.size(); ++i)
-        number |= static_cast<std::uint32_t>(data[i]) << (8 * i);
-    return static_cast<std::int32_t>(number);
 }
 
 // The first four bytes as stored, most significant first; missing bytes are 0.

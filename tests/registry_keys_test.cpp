@@ -1,7 +1,9 @@
 // Registry's object state and key operations against the real registry.
-#include "registry_scratch.h"
+#include "support/ScratchKey.h"
 
 namespace {
+
+using namespace support;
 
 constexpr const char* source = "registry_keys_test.Registry";
 

@@ -1,21 +1,13 @@
 // SetDefault when the shell object cannot be created. ctest runs this with
 // WINEDLLOVERRIDES=wshom.ocx=d, which takes the object away.
-#include "registry_scratch.h"
-
-#include <objbase.h>
+#include "support/ScratchKey.h"
 
 namespace {
 
+using namespace support;
+
 TEST_F(RegistryTest, SetDefaultWithoutTheShellObjectGivesFalse) {
-    static constexpr CLSID shell = {
-        0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
-    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    IUnknown* object = nullptr;
-    const HRESULT created = CoCreateInstance(shell, nullptr, CLSCTX_ALL, IID_IUnknown,
-                                             reinterpret_cast<void**>(&object));
-    if (object != nullptr)
-        object->Release();
-    CoUninitialize();
+    const HRESULT created = createShellObject();
     ASSERT_TRUE(FAILED(created))
         << "the shell object exists: run with WINEDLLOVERRIDES=wshom.ocx=d";
 

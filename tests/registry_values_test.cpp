@@ -1,20 +1,16 @@
 // Reading and writing value data, Default, SetDefault and DeleteDefault
 // against the real registry and the real shell object.
-#include "registry_scratch.h"
+#include "support/ScratchKey.h"
+#include "support/Text.h"
 
 #include <objbase.h>
 
 namespace {
 
 using namespace std::string_literals;
+using namespace support;
 
 constexpr const char* source = "registry_values_test.Registry";
-
-std::string environment(const char* name) {
-    char buffer[MAX_PATH] = {};
-    GetEnvironmentVariableA(name, buffer, MAX_PATH);
-    return buffer;
-}
 
 ByteArray byteArray(std::int32_t lowerBound, std::vector<std::uint8_t> elements) {
     return ByteArray{lowerBound, std::move(elements)};

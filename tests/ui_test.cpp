@@ -9,6 +9,7 @@
 
 #include "registry/RegistryError.h"
 #include "res/resource.h"
+#include "support/Answers.h"
 #include "ui/Dpi.h"
 #include "ui/Failure.h"
 #include "ui/Form.h"
@@ -27,46 +28,12 @@ ui::FailureReport Describe(Error error) {
     return ui::DescribeFailure(std::make_exception_ptr(error));
 }
 
-// Answers the open-file dialog from a timer of its own loop: finds the
-// system's dialog window owned by the given owner, then acts on it.
-struct OpenDialogAnswer {
-    static inline HWND owner = nullptr;
-    static inline const char* fileName = nullptr; // nullptr: cancel
-    static inline bool answered = false;
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND dialog = nullptr;
-        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
-            if (GetWindow(dialog, GW_OWNER) == owner && IsWindowVisible(dialog))
-                break;
-        }
-        if (!dialog)
-            return;
-        KillTimer(nullptr, timer);
-        answered = true;
-        if (fileName) {
-            // The file-name box is the edit inside the combo box with id 1148.
-            HWND combo = GetDlgItem(dialog, 1148);
-            HWND edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
-            if (!edit)
-                edit = FindWindowExA(FindWindowExA(combo, nullptr, nullptr, nullptr), nullptr,
-                                     "Edit", nullptr);
-            SetWindowTextA(edit ? edit : combo, fileName);
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        } else {
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
-    }
-};
-
+// An owner for the open-file dialog, whose answers the cases arrange.
 class OpenFileDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        OpenDialogAnswer::owner = owner;
-        OpenDialogAnswer::answered = false;
-        SetTimer(nullptr, 0, 20, OpenDialogAnswer::Tick);
     }
     void TearDown() override { DestroyWindow(owner); }
     HWND owner = nullptr;
@@ -95,21 +62,23 @@ TEST(OpenFileDialogFilter, BarsBecomeNulsAndTheListEndsWithTwo) {
 }
 
 TEST_F(OpenFileDialog, CancelKeepsTheFileName) {
+    support::Answers answer;
+    answer.When(support::OpenFileDialog(owner), support::ChooseFile(L""));
     ui::OpenFileDialog cmd;
     cmd.Filter = "Programs|*.exe|All Files|*.*";
     cmd.FileName = "before.exe";
     EXPECT_FALSE(cmd.ShowOpen(owner));
-    EXPECT_TRUE(OpenDialogAnswer::answered);
+    EXPECT_TRUE(answer.Ran());
     EXPECT_EQ("before.exe", cmd.FileName);
 }
 
 TEST_F(OpenFileDialog, AConfirmedFileGivesItsFullPath) {
-    OpenDialogAnswer::fileName = "C:\\windows\\notepad.exe";
+    support::Answers answer;
+    answer.When(support::OpenFileDialog(owner), support::ChooseFile(L"C:\\windows\\notepad.exe"));
     ui::OpenFileDialog cmd;
     cmd.Filter = "Programs|*.exe|All Files|*.*";
     const bool confirmed = cmd.ShowOpen(owner);
-    OpenDialogAnswer::fileName = nullptr;
-    EXPECT_TRUE(OpenDialogAnswer::answered);
+    EXPECT_TRUE(answer.Ran());
     ASSERT_TRUE(confirmed);
     EXPECT_EQ(0, lstrcmpiA("C:\\windows\\notepad.exe", cmd.FileName.c_str())) << cmd.FileName;
 }

@@ -1,0 +1,37 @@
+// The four windows' layouts, control by control, written out again from the
+// layout description, on purpose apart from the code's own tables, so that a
+// slip in those tables shows as a failing test instead of agreeing with itself.
+#pragma once
+
+#include <source_location>
+#include <vector>
+
+#include "ui/Form.h"
+
+namespace support {
+
+struct Expected {
+    const char* name;
+    int index;
+    const char* kind; // "panel", "label", "check box", "text box", "push button", "image"
+    const char* container;
+    const char* caption; // nullptr: not checked (panels, images)
+    int left;
+    int top;
+    int width;
+    int height;
+    bool enabled;
+};
+
+extern const std::vector<Expected> MainLayout;
+extern const std::vector<Expected> AskLayout;
+extern const std::vector<Expected> MsgLayout;
+extern const std::vector<Expected> AboutLayout;
+
+// Checks every row of the layout against the built form: kind, container,
+// caption, geometry in twips within a pixel, enabled and visible. Failures
+// name the caller's line.
+void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout,
+                  std::source_location caller = std::source_location::current());
+
+} // namespace support
