@@ -13,15 +13,13 @@
 
 namespace app {
 
+using namespace MainControls;
+
 namespace {
 
 // Posted to itself when "About" loses the focus, so that the focus moves on
 // only once the system has finished moving it.
 constexpr UINT WM_ABOUT_LOST_FOCUS = WM_APP + 1;
-
-constexpr int ApplyButton = 4;
-constexpr int AboutButton = 5;
-constexpr int OkButton = 6;
 
 } // namespace
 
@@ -59,7 +57,7 @@ void Main::OnUCmdClick(int index) {
         if (Cmd.ShowOpen(Hwnd()))
             Txt(index).SetCaption(Cmd.FileName);
         break;
-    case 3:
+    case DefaultButton:
         SetDefault();
         break;
     case ApplyButton:
@@ -111,14 +109,14 @@ void Main::KeepOuterSize() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Main::OnControlCommand(std::string_view name, int index, int notification) {
-    if (name == "Txt" && notification == EN_CHANGE)
+void Main::OnControlCommand(ui::Name name, int index, int notification) {
+    if (name == MainControls::Txt && notification == EN_CHANGE)
         OnTxtChange(index);
-    else if (name == "UCh" && notification == BN_CLICKED)
+    else if (name == MainControls::UCh && notification == BN_CLICKED)
         OnUChClick(index);
-    else if (name == "UCmd" && notification == BN_CLICKED)
+    else if (name == MainControls::UCmd && notification == BN_CLICKED)
         OnUCmdClick(index);
-    else if (name == "UCmd" && notification == BN_KILLFOCUS)
+    else if (name == MainControls::UCmd && notification == BN_KILLFOCUS)
         OnUCmdLostFocus(index);
 }
 

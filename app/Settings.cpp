@@ -13,7 +13,7 @@ namespace app {
 
 namespace {
 
-bool isBlank(const std::string& text) {
+bool IsBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
 }
 
@@ -32,8 +32,10 @@ Boolean Main::SaveSettings() {
         return False;
 
     for (int i = 0; i < ToolCount; ++i) {
-        if (UCh(i).Value() == 0 && isBlank(Txt(i).Caption())) {
-            dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].missingMessage);
+        if (UCh(i).Value() == 0 && IsBlank(Txt(i).Caption())) {
+            dialogs::MSG::Instance()
+                .Control(dialogs::MsgControls::Label1)
+                .SetCaption(Tools[i].missingMessage);
             dialogs::MSG::Instance().ShowModal();
             return False;
         }
@@ -55,7 +57,9 @@ Boolean Main::SaveSettings() {
             registry_->DleteKeyAndSubKeys();
             if (allSwitchedOff && registry_->KeyExists() == 0) {
                 allSwitchedOff = false;
-                dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].keptMessage);
+                dialogs::MSG::Instance()
+                    .Control(dialogs::MsgControls::Label1)
+                    .SetCaption(Tools[i].keptMessage);
             }
             continue;
         }

@@ -60,11 +60,13 @@ protected:
             if (answer == "close box")
                 PostMessageA(ask.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
             else
-                Click(ask.Control(answer == "Yes" ? "Command1" : "Command2").Hwnd());
+                Click(ask.Control(answer == "Yes" ? dialogs::AskControls::Command1
+                                                  : dialogs::AskControls::Command2)
+                          .Hwnd());
         });
         answers.When(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-            result.message = msg.Control("Label1").Caption();
-            Click(msg.Control("Command1").Hwnd());
+            result.message = msg.Control(dialogs::MsgControls::Label1).Caption();
+            Click(msg.Control(dialogs::MsgControls::Command1).Hwnd());
         });
         SendMessageA(main_.Hwnd(), WM_CLOSE, 0, 0);
         result.ended = !main_.IsLoaded() && takeQuit();

@@ -324,11 +324,12 @@ protected:
     std::pair<std::string, bool> closeAnsweringYes() {
         std::string message = "(none)";
         Answers answers;
-        answers.When(dialogs::Ask::Instance(),
-                     [](ui::Form& ask) { Click(ask.Control("Command1").Hwnd()); });
+        answers.When(dialogs::Ask::Instance(), [](ui::Form& ask) {
+            Click(ask.Control(dialogs::AskControls::Command1).Hwnd());
+        });
         answers.When(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-            message = msg.Control("Label1").Caption();
-            Click(msg.Control("Command1").Hwnd());
+            message = msg.Control(dialogs::MsgControls::Label1).Caption();
+            Click(msg.Control(dialogs::MsgControls::Command1).Hwnd());
         });
         SendMessageA(main_.Hwnd(), WM_CLOSE, 0, 0);
         return {message, !main_.IsLoaded() && takeQuit()};

@@ -50,7 +50,7 @@ protected:
         HWND focus = GetFocus();
         for (const Expected& row : MainLayout) {
             if (main.Control(row.name, row.index).Hwnd() == focus)
-                return std::string(row.name) + " " + std::to_string(row.index);
+                return std::string(row.name.text) + " " + std::to_string(row.index);
         }
         return "(none)";
     }
@@ -104,12 +104,13 @@ TEST_F(MainWindow, EveryControlMatchesTheLayout) {
 }
 
 TEST_F(MainWindow, GroupsAreAddressedByIndexWhateverTheirPanel) {
-    EXPECT_EQ(main.Control("Picture1").Hwnd(), GetParent(main.UCh(0).Hwnd()));
-    EXPECT_EQ(main.Control("Picture2").Hwnd(), GetParent(main.Txt(1).Hwnd()));
-    EXPECT_EQ(main.Control("Picture5").Hwnd(), GetParent(main.ULPr(2).Hwnd()));
+    EXPECT_EQ(main.Control(mc::Picture1).Hwnd(), GetParent(main.UCh(0).Hwnd()));
+    EXPECT_EQ(main.Control(mc::Picture2).Hwnd(), GetParent(main.Txt(1).Hwnd()));
+    EXPECT_EQ(main.Control(mc::Picture5).Hwnd(), GetParent(main.ULPr(2).Hwnd()));
     EXPECT_EQ("Apply", main.UCmd(4).Caption());
-    EXPECT_THROW(main.Control("UCmd", 7), std::out_of_range);
-    EXPECT_THROW(main.Control("Cmd"), std::out_of_range) << "the open-file dialog has no window";
+    EXPECT_THROW(main.Control(mc::UCmd, 7), std::out_of_range);
+    EXPECT_THROW(main.Control(ui::Name{"Cmd"}), std::out_of_range)
+        << "the open-file dialog has no window";
 }
 
 TEST_F(MainWindow, FrameIsSizableWithMinimiseOnlyAndShownInTheTaskbar) {
@@ -149,9 +150,10 @@ TEST_F(MainWindow, OuterSizeIsFixedInTwipsAndTheWindowIsCentredOnTheScreen) {
 
 TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
     EXPECT_EQ(RGB(237, 242, 255), ErasedColour(main.Hwnd()));
-    for (const char* panel : {"Picture1", "Picture2", "Picture3", "Picture5"})
-        EXPECT_EQ(RGB(175, 211, 249), ErasedColour(main.Control(panel).Hwnd())) << panel;
-    for (HWND control : {main.ULPr(0).Hwnd(), main.Control("Label4").Hwnd(), main.UCh(2).Hwnd()}) {
+    for (ui::Name panel : {mc::Picture1, mc::Picture2, mc::Picture3, mc::Picture5})
+        EXPECT_EQ(RGB(175, 211, 249), ErasedColour(main.Control(panel).Hwnd())) << panel.text;
+    for (HWND control :
+         {main.ULPr(0).Hwnd(), main.Control(mc::Label4).Hwnd(), main.UCh(2).Hwnd()}) {
         const Background background = BackgroundOf(control);
         EXPECT_EQ(RGB(175, 211, 249), background.colour) << TextOf(control);
         EXPECT_TRUE(background.transparent) << TextOf(control);
@@ -165,8 +167,8 @@ TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
 
 TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
     const int dpi = main.Dpi();
-    for (const char* title : {"Label4", "Label2", "Label3", "Label1"}) {
-        SCOPED_TRACE(title);
+    for (ui::Name title : {mc::Label4, mc::Label2, mc::Label3, mc::Label1}) {
+        SCOPED_TRACE(title.text);
         const LOGFONTA font = FontOf(main.Control(title).Hwnd());
         EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
         EXPECT_EQ(FW_BOLD, font.lfWeight);
@@ -185,12 +187,12 @@ TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
 
 TEST_F(MainWindow, ImagesHoldTheirPictures) {
     struct Picture {
-        const char* image;
+        ui::Name image;
         long width, height;
     };
-    for (const Picture& expected : {Picture{"Image3", 62, 62}, Picture{"Image4", 64, 65},
-                                    Picture{"Image1", 72, 71}, Picture{"Image2", 65, 66}}) {
-        SCOPED_TRACE(expected.image);
+    for (const Picture& expected : {Picture{mc::Image3, 62, 62}, Picture{mc::Image4, 64, 65},
+                                    Picture{mc::Image1, 72, 71}, Picture{mc::Image2, 65, 66}}) {
+        SCOPED_TRACE(expected.image.text);
         IPicture* picture = ui::ImagePicture(main.Control(expected.image).Hwnd());
         ASSERT_NE(nullptr, picture);
         OLE_XSIZE_HIMETRIC width = 0;
@@ -243,7 +245,7 @@ TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {
     GetWindowRect(main.Hwnd(), &window);
     EXPECT_NEAR(ToTwips(window.right - window.left, 144), 6615, 10);
     EXPECT_NEAR(ToTwips(window.bottom - window.top, 144), 5970, 10);
-    EXPECT_EQ(FontHeight(8.25, 144), FontOf(main.Control("Label2").Hwnd()).lfHeight);
+    EXPECT_EQ(FontHeight(8.25, 144), FontOf(main.Control(mc::Label2).Hwnd()).lfHeight);
 }
 
 TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
@@ -252,7 +254,7 @@ TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
     WhenShown answer(dialogs::About::Instance(), [&](ui::Form& about) {
         mainDisabled = !IsWindowEnabled(main.Hwnd());
         owner = GetWindow(about.Hwnd(), GW_OWNER);
-        Click(about.Control("Command1").Hwnd());
+        Click(about.Control(dialogs::AboutControls::Command1).Hwnd());
     });
     Click(main.UCmd(5).Hwnd());
     // The click opens About inside this call; it returns when About closes.

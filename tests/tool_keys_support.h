@@ -160,8 +160,8 @@ private:
 inline std::string clickAndReadMessage(app::Main& main, int button) {
     std::string shown = "(not shown)";
     WhenShown answer(dialogs::MSG::Instance(), [&](ui::Form& msg) {
-        shown = msg.Control("Label1").Caption();
-        Click(msg.Control("Command1").Hwnd());
+        shown = msg.Control(dialogs::MsgControls::Label1).Caption();
+        Click(msg.Control(dialogs::MsgControls::Command1).Hwnd());
     });
     SendMessageA(main.UCmd(button).Hwnd(), BM_CLICK, 0, 0);
     return shown;

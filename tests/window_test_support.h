@@ -19,10 +19,10 @@ namespace testing_support {
 // tests check the built windows against the layout and not against the code's
 // own tables.
 struct Expected {
-    const char* name;
+    ui::Name name;
     int index;
     const char* kind; // "panel", "label", "check box", "text box", "push button", "image"
-    const char* container;
+    ui::Name container;
     const char* caption; // nullptr: not checked (panels, images)
     int left;
     int top;
@@ -93,13 +93,13 @@ inline void ExpectGeometry(HWND control, int left, int top, int width, int heigh
 inline void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout) {
     const int dpi = form.Dpi();
     for (const Expected& row : layout) {
-        SCOPED_TRACE(std::string(row.name) + "(" + std::to_string(row.index) + ")");
+        SCOPED_TRACE(std::string(row.name.text) + "(" + std::to_string(row.index) + ")");
         HWND control = form.Control(row.name, row.index).Hwnd();
         EXPECT_EQ(row.kind, KindOf(control));
-        HWND container = std::string(row.container) == form.Description().name
+        HWND container = row.container == form.Description().name
                              ? form.Hwnd()
                              : form.Control(row.container).Hwnd();
-        EXPECT_EQ(container, GetParent(control)) << "container " << row.container;
+        EXPECT_EQ(container, GetParent(control)) << "container " << row.container.text;
         if (row.caption) {
             EXPECT_EQ(row.caption, TextOf(control));
         }
@@ -150,7 +150,7 @@ private:
             self->action_(self->form_);
         } else if (++self->ticks_ > 1000) {
             self->ran_ = true;
-            ADD_FAILURE() << self->form_.Description().name << " was never shown";
+            ADD_FAILURE() << self->form_.Description().name.text << " was never shown";
             self->form_.Unload();
         }
     }

@@ -19,6 +19,13 @@ HBRUSH PanelBrush() {
     return brush.get();
 }
 
+LRESULT FillBackground(HWND window, HDC dc, HBRUSH brush) {
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, brush);
+    return 1;
+}
+
 LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush) {
     char className[16] = {};
     GetClassNameA(control, className, sizeof className);
@@ -36,12 +43,8 @@ namespace {
 
 LRESULT PanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(panel, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, PanelBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillBackground(panel, reinterpret_cast<HDC>(wParam), PanelBrush());
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (LRESULT brush =

@@ -19,6 +19,10 @@ inline constexpr char ImageClass[] = "QuillmereImage";
 HBRUSH WindowBrush();
 HBRUSH PanelBrush();
 
+// Fills the window's client area with the brush: the WM_ERASEBKGND answer of
+// every window and panel, which paint in their own colour. Returns 1 (erased).
+LRESULT FillBackground(HWND window, HDC dc, HBRUSH brush);
+
 // Registers the panel and image window classes once per process.
 void RegisterWidgetClasses(HINSTANCE instance);
 
