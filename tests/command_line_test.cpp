@@ -1,5 +1,6 @@
 // Whether a tool's command line starts what it names: the rules against a
-// made-up machine.
+// made-up machine, natively and under Wine; under Windows also the system's
+// answers, for files the test makes in a folder whose name has a blank.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -175,3 +176,77 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
 }
 
 } // namespace
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include "app/ProgramProbe.h"
+
+namespace {
+
+constexpr const char* folderVariable = "QuillmereProbeFolder";
+
+// Below %TEMP%: a program, a console file and a folder named like a program,
+// in a folder whose name has blanks; the folder's path is also in a variable.
+class ProgramProbe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        const DWORD length = GetTempPathA(MAX_PATH, temp);
+        ASSERT_TRUE(length > 0 && length < MAX_PATH);
+        folder_ = std::string(temp) + "Quillmere probe " + std::to_string(GetCurrentProcessId());
+        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << GetLastError();
+        for (const char* name : {"tool.exe", "snap.msc"}) {
+            const HANDLE file = CreateFileA((folder_ + "\\" + name).c_str(), GENERIC_WRITE, 0,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, file) << name << ": " << GetLastError();
+            CloseHandle(file);
+        }
+        ASSERT_TRUE(CreateDirectoryA((folder_ + "\\folder.exe").c_str(), nullptr));
+        ASSERT_TRUE(SetEnvironmentVariableA(folderVariable, folder_.c_str()));
+    }
+
+    void TearDown() override {
+        SetEnvironmentVariableA(folderVariable, nullptr);
+        DeleteFileA((folder_ + "\\tool.exe").c_str());
+        DeleteFileA((folder_ + "\\snap.msc").c_str());
+        RemoveDirectoryA((folder_ + "\\folder.exe").c_str());
+        EXPECT_TRUE(RemoveDirectoryA(folder_.c_str())) << GetLastError();
+    }
+
+    std::string folder_;
+};
+
+TEST_F(ProgramProbe, AnswersFromTheSystem) {
+    char system[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(length > 2 && length < MAX_PATH && system[1] == ':');
+    // "C:\windows\system32" as "%c:\windows\system32".
+    const std::string systemOnWindowsDrive = "%c" + std::string(system + 1);
+
+    const struct {
+        std::string line;
+        ProgramStatus status;
+    } systemCases[] = {
+        {'"' + folder_ + "\\tool.exe\" /x", ProgramStatus::Fine},
+        {folder_ + "\\tool.exe /x", ProgramStatus::NeedsQuotes},
+        {folder_ + "\\tool /x", ProgramStatus::NeedsQuotes},
+        {"%quillmereprobefolder%\\tool.exe", ProgramStatus::NeedsQuotes},
+        {"\"%QUILLMEREPROBEFOLDER%\\snap.msc\" %c:", ProgramStatus::Fine},
+        {'"' + folder_ + "\\missing.exe\"", ProgramStatus::NotFound},
+        {'"' + folder_ + "\\folder.exe\"", ProgramStatus::NotFound},
+        {systemOnWindowsDrive + "\\kernel32.dll /D %c", ProgramStatus::Fine},
+        {"%systemroot%\\system32\\kernel32.dll", ProgramStatus::Fine},
+        {"kernel32.dll", ProgramStatus::Fine},
+        {"quillmere-no-such-program /x", ProgramStatus::NotFound},
+    };
+    for (const auto& c : systemCases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(c.status, app::probeProgram(c.line));
+    }
+}
+
+} // namespace
+
+#endif
