@@ -1,0 +1,13 @@
+// The command-line rules answered by the running system: its environment,
+// its drives and files, and its search for programs.
+#pragma once
+
+#include <string_view>
+
+#include "app/CommandLine.h"
+
+namespace app {
+
+ProgramStatus probeProgram(std::string_view commandLine);
+
+} // namespace app
