@@ -4,38 +4,38 @@ namespace app {
 
 namespace {
 
-constexpr std::string_view blanks = " \t";
+constexpr std::string_view Blanks = " \t";
 
 enum class Lookup { Found, Missing, NotProbed };
 
-std::string_view trimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(blanks);
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(Blanks);
     if (first == std::string_view::npos)
         return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
 }
 
 // "%c" stands for the drive whose property sheet starts the tool. The program
 // must start from any drive's sheet, so the drive that holds Windows stands in.
-std::string replaceDriveReferences(std::string text, char driveLetter) {
+std::string ReplaceDriveReferences(std::string text, char driveLetter) {
     for (std::size_t at = text.find("%c"); at != std::string::npos; at = text.find("%c", at + 1))
         text.replace(at, 2, 1, driveLetter);
     return text;
 }
 
-bool isSeparator(char c) {
+bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
 // Spelled out rather than isalpha, which depends on the locale and is
 // undefined for the negative chars of UTF-8 text.
-bool isDriveLetter(char c) {
+bool IsDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 // CreateProcess starts "tool" as "tool.exe", but leaves "snap.msc" alone; a
 // dot in a folder's name is no extension.
-std::string withDefaultExtension(std::string_view name) {
+std::string WithDefaultExtension(std::string_view name) {
     std::string file(name);
     const std::size_t lastSeparator = name.find_last_of("\\/");
     const std::size_t lastPart = lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
@@ -44,25 +44,49 @@ std::string withDefaultExtension(std::string_view name) {
     return file;
 }
 
-// A share or a drive that is not a local disk may take seconds to answer, or
-// never: the window must not wait for it, so such a name is never looked up.
-// A name without a drive goes to the system's search, which finds it as
-// CreateProcess would.
-Lookup lookUp(std::string_view name, ProgramFacts& facts) {
-    if (name.empty())
-        return Lookup::Missing;
-    if (name.size() >= 2 && isSeparator(name[0]) && isSeparator(name[1]))
-        return Lookup::NotProbed;
-    const std::string file = withDefaultExtension(name);
-    if (name.size() >= 2 && isDriveLetter(name[0]) && name[1] == ':') {
-        if (!facts.isLocalFixedDrive(std::string{name[0], ':', '\\'}))
-            return Lookup::NotProbed;
-        return facts.fileExists(file) ? Lookup::Found : Lookup::Missing;
-    }
-    return facts.searchFinds(file) ? Lookup::Found : Lookup::Missing;
+bool IsShare(std::string_view path) {
+    return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
 }
 
-ProgramStatus statusOf(Lookup lookup, ProgramStatus whenFound) {
+bool HasDrive(std::string_view path) {
+    return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
+}
+
+// A share or a drive that is not a local disk may take seconds to answer, or
+// never: the window must not wait for it, so such a file is never looked at.
+Lookup LookAt(const std::string& file, ProgramFacts& facts) {
+    if (IsShare(file) || !HasDrive(file) ||
+        !facts.IsLocalFixedDrive(std::string{file[0], ':', '\\'}))
+        return Lookup::NotProbed;
+    return facts.FileExists(file) ? Lookup::Found : Lookup::Missing;
+}
+
+// A name with a drive, or a share, is where it says; a name rooted without a
+// drive is on the Windows drive; any other name is looked for in the search
+// folders, as the shell's start of a program looks for it.
+Lookup LookUp(std::string_view name, ProgramFacts& facts) {
+    if (name.empty())
+        return Lookup::Missing;
+    const std::string file = WithDefaultExtension(name);
+    if (IsShare(file) || HasDrive(file))
+        return LookAt(file, facts);
+    if (IsSeparator(file[0]))
+        return LookAt(std::string{facts.WindowsDriveLetter(), ':'} + file, facts);
+    bool unknown = false;
+    for (std::string folder : facts.SearchFolders()) {
+        if (folder.empty())
+            continue;
+        if (!IsSeparator(folder.back()))
+            folder += '\\';
+        const Lookup lookup = LookAt(folder + file, facts);
+        if (lookup == Lookup::Found)
+            return lookup;
+        unknown = unknown || lookup == Lookup::NotProbed;
+    }
+    return unknown ? Lookup::NotProbed : Lookup::Missing;
+}
+
+ProgramStatus StatusOf(Lookup lookup, ProgramStatus whenFound) {
     switch (lookup) {
     case Lookup::Found:
         return whenFound;
@@ -76,10 +100,10 @@ ProgramStatus statusOf(Lookup lookup, ProgramStatus whenFound) {
 
 } // namespace
 
-ProgramStatus programStatus(std::string_view commandLine, ProgramFacts& facts) {
+ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts) {
     const std::string expanded =
-        replaceDriveReferences(facts.expandEnvironment(commandLine), facts.windowsDriveLetter());
-    const std::string_view line = trimBlanks(expanded);
+        ReplaceDriveReferences(facts.ExpandEnvironment(commandLine), facts.WindowsDriveLetter());
+    const std::string_view line = TrimBlanks(expanded);
     if (line.empty())
         return ProgramStatus::NotProbed;
 
@@ -87,19 +111,23 @@ ProgramStatus programStatus(std::string_view commandLine, ProgramFacts& facts) {
     // line, as CreateProcess reads it.
     if (line.front() == '"') {
         const std::string_view quoted = line.substr(1);
-        return statusOf(lookUp(quoted.substr(0, quoted.find('"')), facts), ProgramStatus::Fine);
+        return StatusOf(LookUp(quoted.substr(0, quoted.find('"')), facts), ProgramStatus::Fine);
     }
 
-    // A run of blanks makes one cut, not one per blank: no one names a
-    // program with blanks at its end.
-    const std::size_t firstBlank = line.find_first_of(blanks);
+    // A run of Blanks makes one cut, not one per blank: no one names a
+    // program with Blanks at its end.
+    const std::size_t firstBlank = line.find_first_of(Blanks);
     for (std::size_t end = firstBlank;;
-         end = line.find_first_of(blanks, line.find_first_not_of(blanks, end))) {
-        const Lookup lookup = lookUp(line.substr(0, end), facts);
+         end = line.find_first_of(Blanks, line.find_first_not_of(Blanks, end))) {
+        const Lookup lookup = LookUp(line.substr(0, end), facts);
         if (lookup != Lookup::Missing || end == std::string_view::npos)
-            return statusOf(lookup,
+            return StatusOf(lookup,
                             end == firstBlank ? ProgramStatus::Fine : ProgramStatus::NeedsQuotes);
     }
+}
+
+std::string QuotedIfSpaced(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : '"' + path + '"';
 }
 
 } // namespace app

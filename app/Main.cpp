@@ -3,6 +3,8 @@
 // the same handlers as the user's edits, nested inside the change.
 #include "app/Main.h"
 
+#include "app/CommandLine.h"
+#include "app/ProgramProbe.h"
 #include "app/Tools.h"
 #include "dialogs/About.h"
 #include "dialogs/Functions.h"
@@ -21,6 +23,16 @@ namespace {
 // only once the system has finished moving it.
 constexpr UINT WM_ABOUT_LOST_FOCUS = WM_APP + 1;
 
+// What a row says about its program, and the shorter form for a system font
+// too wide for the space between the check box and the picture.
+struct StatusText {
+    const char* full;
+    const char* shortened;
+};
+
+constexpr StatusText NotFoundText{"Program not found", "Not found"};
+constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
+
 } // namespace
 
 void Main::OnLoad() {
@@ -37,8 +49,9 @@ void Main::MarkChanged() {
     UCmd(ApplyButton).SetEnabled(true);
 }
 
-void Main::OnTxtChange(int) {
+void Main::OnTxtChange(int index) {
     MarkChanged();
+    ShowProgramStatus(index);
 }
 
 void Main::OnUChClick(int index) {
@@ -47,6 +60,29 @@ void Main::OnUChClick(int index) {
     UCmd(index).SetEnabled(enabled);
     ULPr(index).SetEnabled(enabled);
     MarkChanged();
+    ShowProgramStatus(index);
+}
+
+void Main::ShowProgramStatus(int row) {
+    const StatusText* text = nullptr;
+    if (UCh(row).Value() == 0) {
+        switch (ProbeProgram(Txt(row).Caption())) {
+        case ProgramStatus::NotFound:
+            text = &NotFoundText;
+            break;
+        case ProgramStatus::NeedsQuotes:
+            text = &NeedsQuotesText;
+            break;
+        case ProgramStatus::Fine:
+        case ProgramStatus::NotProbed:
+            break;
+        }
+    }
+    const ui::ControlRef status = ULSt(row);
+    if (!text)
+        status.SetCaption("");
+    else
+        status.SetCaption(status.Fits(text->full) ? text->full : text->shortened);
 }
 
 void Main::OnUCmdClick(int index) {
@@ -55,7 +91,7 @@ void Main::OnUCmdClick(int index) {
     case 1:
     case 2:
         if (Cmd.ShowOpen(Hwnd()))
-            Txt(index).SetCaption(Cmd.FileName);
+            Txt(index).SetCaption(QuotedIfSpaced(Cmd.FileName));
         break;
     case DefaultButton:
         SetDefault();

@@ -5,7 +5,9 @@
 // writes nothing until a save.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string>
 
 #include "registry/Boolean.h"
 #include "registry/Registry.h"
@@ -35,6 +37,9 @@ inline constexpr ui::Name UCh{"UCh"};
 inline constexpr ui::Name ULPr{"ULPr"};
 inline constexpr ui::Name Txt{"Txt"};
 inline constexpr ui::Name UCmd{"UCmd"};
+// Each row's program status, in the free space between its check box and its
+// picture.
+inline constexpr ui::Name ULSt{"ULSt"};
 
 inline constexpr int DefaultButton = 3;
 inline constexpr int ApplyButton = 4;
@@ -50,6 +55,7 @@ public:
     ui::ControlRef Txt(int index) { return Control(MainControls::Txt, index); }
     ui::ControlRef ULPr(int index) { return Control(MainControls::ULPr, index); }
     ui::ControlRef UCmd(int index) { return Control(MainControls::UCmd, index); }
+    ui::ControlRef ULSt(int index) { return Control(MainControls::ULSt, index); }
 
     // The open-file dialog the browse buttons show.
     ui::OpenFileDialog Cmd;
@@ -82,8 +88,21 @@ protected:
 private:
     void MarkChanged();
     void KeepOuterSize();
+    // Says on the row's panel when its command line cannot start what it
+    // names; a switched-off row says nothing.
+    void ShowProgramStatus(int row);
+    // True when the row is enabled and its check box and text are exactly
+    // what the last load put there: a save then leaves its key as it is.
+    bool Untouched(int row);
+
+    // What the last load put into each row: its check box and its text.
+    struct LoadedRow {
+        int value = 0;
+        std::string text;
+    };
 
     std::unique_ptr<Registry> registry_;
+    std::array<LoadedRow, 3> loaded_;
 };
 
 } // namespace app

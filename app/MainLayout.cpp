@@ -14,6 +14,7 @@ namespace {
 
 using namespace MainControls;
 using enum ui::Kind;
+using ui::Align;
 using ui::Font;
 using ui::Gif;
 using ui::NoIndex;
@@ -28,7 +29,7 @@ constexpr ui::WindowDescription MainWindow{
 // group although its panel, Picture1, is built after the title strip only.
 const std::vector<ui::ControlRow> MainTable{
     // Name, Index, Kind, Container, Caption/text/picture, Left, Top, Width, Height, Font,
-    // At start, Tab
+    // At start, Tab, Alignment
     {Picture3, NoIndex, Panel, MainForm, "", 120, 120, 6255, 495, Font::None, State::None, 22},
     {Image3, NoIndex, Image, Picture3, Gif{IDG_TITLE}, 0, 0, 600, 480, Font::None, State::Stretched,
      NoTab},
@@ -46,6 +47,8 @@ const std::vector<ui::ControlRow> MainTable{
      2},
     {Image4, NoIndex, Image, Picture1, Gif{IDG_BACKUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
+    {ULSt, 0, StatusLabel, Picture1, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 24,
+     Align::Right},
 
     {Picture2, NoIndex, Panel, MainForm, "", 120, 2160, 6255, 1335, Font::None, State::None, 19},
     {Label3, NoIndex, Label, Picture2, "Disk Cleanup Utility", 240, 120, 3975, 255, Font::Title,
@@ -58,6 +61,8 @@ const std::vector<ui::ControlRow> MainTable{
      5},
     {Image1, NoIndex, Image, Picture2, Gif{IDG_CLEANUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
+    {ULSt, 1, StatusLabel, Picture2, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 25,
+     Align::Right},
 
     {Picture5, NoIndex, Panel, MainForm, "", 120, 3600, 6255, 1335, Font::None, State::None, 13},
     {Label1, NoIndex, Label, Picture5, "Disk Defragment Utility", 240, 120, 3975, 255, Font::Title,
@@ -70,6 +75,8 @@ const std::vector<ui::ControlRow> MainTable{
      8},
     {Image2, NoIndex, Image, Picture5, Gif{IDG_DEFRAG}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
+    {ULSt, 2, StatusLabel, Picture5, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 26,
+     Align::Right},
 
     {UCmd, 5, PushButton, MainForm, "About", 120, 5040, 1095, 330, Font::Default, State::Enabled,
      12},

@@ -3,19 +3,20 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace app {
 
 namespace {
 
-bool isFile(const char* path) {
+bool IsFile(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 class SystemFacts final : public ProgramFacts {
 public:
-    std::string expandEnvironment(std::string_view text) override {
+    std::string ExpandEnvironment(std::string_view text) override {
         const std::string source(text);
         std::string expanded(source.size() + 2, '\0');
         // The ANSI version wants room for one character more than the text
@@ -34,7 +35,7 @@ public:
         }
     }
 
-    char windowsDriveLetter() override {
+    char WindowsDriveLetter() override {
         char folder[MAX_PATH];
         const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
         // Windows lives on C: unless it says otherwise; it cannot fail to
@@ -44,36 +45,43 @@ public:
         return 'C';
     }
 
-    bool isLocalFixedDrive(std::string_view root) override {
+    bool IsLocalFixedDrive(std::string_view root) override {
         return GetDriveTypeA(std::string(root).c_str()) == DRIVE_FIXED;
     }
 
-    bool fileExists(std::string_view path) override { return isFile(std::string(path).c_str()); }
+    bool FileExists(std::string_view path) override { return IsFile(std::string(path).c_str()); }
 
-    // The rules have already added ".exe" where CreateProcess would, so the
-    // search is given no extension of its own.
-    bool searchFinds(std::string_view name) override {
-        const std::string file(name);
-        std::string found(MAX_PATH, '\0');
-        DWORD length = SearchPathA(nullptr, file.c_str(), nullptr, static_cast<DWORD>(found.size()),
-                                   found.data(), nullptr);
-        if (length >= found.size()) {
-            found.resize(length);
-            length = SearchPathA(nullptr, file.c_str(), nullptr, static_cast<DWORD>(found.size()),
-                                 found.data(), nullptr);
+    std::vector<std::string> SearchFolders() override {
+        std::vector<std::string> folders;
+        char folder[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+        const std::string windows(folder, length < MAX_PATH ? length : 0);
+        length = GetSystemDirectoryA(folder, MAX_PATH);
+        const std::string system(folder, length < MAX_PATH ? length : 0);
+        // The shell's own folder, which is also where CreateProcess looks
+        // after the system folder, then the system folder and the PATH.
+        for (const std::string& known : {windows, system})
+            if (!known.empty())
+                folders.push_back(known);
+        const std::string path = ExpandEnvironment("%PATH%");
+        if (path != "%PATH%") {
+            for (std::size_t start = 0; start <= path.size();) {
+                std::size_t end = path.find(';', start);
+                if (end == std::string::npos)
+                    end = path.size();
+                folders.push_back(path.substr(start, end - start));
+                start = end + 1;
+            }
         }
-        if (length == 0 || length >= found.size())
-            return false;
-        found.resize(length);
-        return isFile(found.c_str());
+        return folders;
     }
 };
 
 } // namespace
 
-ProgramStatus probeProgram(std::string_view commandLine) {
+ProgramStatus ProbeProgram(std::string_view commandLine) {
     SystemFacts facts;
-    return programStatus(commandLine, facts);
+    return ProgramStatusOf(commandLine, facts);
 }
 
 } // namespace app

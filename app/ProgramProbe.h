@@ -8,6 +8,7 @@
 
 namespace app {
 
-ProgramStatus probeProgram(std::string_view commandLine);
+// The row's status on this machine. Touches only local fixed drives.
+ProgramStatus ProbeProgram(std::string_view commandLine);
 
 } // namespace app

@@ -24,7 +24,13 @@ void Main::LoadSettings() {
         registry_->KeyName(Tools[i].keyPath);
         UCh(i).SetValue(registry_->KeyExists());
         Txt(i).SetCaption(registry_->ValueData().toText());
+        loaded_[i] = {UCh(i).Value(), Txt(i).Caption()};
     }
+}
+
+bool Main::Untouched(int row) {
+    return UCh(row).Value() == 0 && loaded_[row].value == 0 &&
+           Txt(row).Caption() == loaded_[row].text;
 }
 
 Boolean Main::SaveSettings() {
@@ -63,6 +69,11 @@ Boolean Main::SaveSettings() {
             }
             continue;
         }
+        // A row the user left as it was loaded keeps its key byte for byte:
+        // rewriting it would expand its environment references for good,
+        // and turn a number or binary data into text.
+        if (Untouched(i))
+            continue;
         const std::string text = Txt(i).Caption();
         const bool expand =
             expandedReadLast || textStorageType(text) == ValueTypeCode::ExpandString;

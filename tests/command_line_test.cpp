@@ -40,7 +40,7 @@ public:
     std::vector<std::string> probes;
 
     // Unknown names stay as written, as the system leaves them.
-    std::string expandEnvironment(std::string_view text) override {
+    std::string ExpandEnvironment(std::string_view text) override {
         std::string result;
         std::size_t at = 0;
         for (;;) {
@@ -59,21 +59,21 @@ public:
         }
     }
 
-    char windowsDriveLetter() override { return 'D'; }
+    char WindowsDriveLetter() override { return 'D'; }
 
-    bool isLocalFixedDrive(std::string_view root) override {
+    bool IsLocalFixedDrive(std::string_view root) override {
         return upper(root) == "C:\\" || upper(root) == "D:\\";
     }
 
-    bool fileExists(std::string_view path) override {
+    bool FileExists(std::string_view path) override {
         probes.push_back("file " + std::string(path));
         return files_.contains(std::string(path));
     }
 
-    bool searchFinds(std::string_view name) override {
-        probes.push_back("search " + std::string(name));
-        return searchable_.contains(std::string(name));
-    }
+    std::vector<std::string> SearchFolders() override { return folders; }
+
+    // Where a name without a drive is looked for; a case may add a share.
+    std::vector<std::string> folders{"D:\\Windows", "D:\\Windows\\system32\\"};
 
 private:
     const std::map<std::string, std::string> variables_{{"SYSTEMROOT", "D:\\Windows"},
@@ -85,8 +85,9 @@ private:
                                        "D:\\Windows\\system32\\cleanmgr.exe",
                                        "D:\\Windows\\system32\\dfrg.msc",
                                        "D:\\Tools\\fix.exe",
+                                       "D:\\Windows\\notepad.exe",
+                                       "D:\\Windows\\system32\\compmgmt.msc",
                                        "E:\\tool.exe"};
-    const std::set<std::string> searchable_{"notepad.exe", "compmgmt.msc"};
 };
 
 struct Case {
@@ -136,13 +137,19 @@ const Case cases[] = {
      ProgramStatus::Fine,
      {R"(file C:\Program Files\Vendor\tool.exe)"}},
 
-    // A name without a drive goes to the search; ".exe" is added only where
-    // the last part of the name has no extension.
-    {"notepad", ProgramStatus::Fine, {"search notepad.exe"}},
-    {"notepad.exe /p notes.txt", ProgramStatus::Fine, {"search notepad.exe"}},
-    {R"("notepad" /p)", ProgramStatus::Fine, {"search notepad.exe"}},
-    {"compmgmt.msc /s", ProgramStatus::Fine, {"search compmgmt.msc"}},
-    {"nosuch /x", ProgramStatus::NotFound, {"search nosuch.exe", "search nosuch /x.exe"}},
+    // A name without a drive is looked for in the search folders in turn;
+    // ".exe" is added only where the last part of the name has no extension.
+    {"notepad", ProgramStatus::Fine, {R"(file D:\Windows\notepad.exe)"}},
+    {"notepad.exe /p notes.txt", ProgramStatus::Fine, {R"(file D:\Windows\notepad.exe)"}},
+    {R"("notepad" /p)", ProgramStatus::Fine, {R"(file D:\Windows\notepad.exe)"}},
+    {"compmgmt.msc /s",
+     ProgramStatus::Fine,
+     {R"(file D:\Windows\compmgmt.msc)", R"(file D:\Windows\system32\compmgmt.msc)"}},
+    {"nosuch /x",
+     ProgramStatus::NotFound,
+     {R"(file D:\Windows\nosuch.exe)", R"(file D:\Windows\system32\nosuch.exe)",
+      R"(file D:\Windows\nosuch /x.exe)", R"(file D:\Windows\system32\nosuch /x.exe)"}},
+    {R"(\Tools\fix)", ProgramStatus::Fine, {R"(file D:\Tools\fix.exe)"}},
     {R"(C:\Tools\report)", ProgramStatus::NotFound, {R"(file C:\Tools\report.exe)"}},
     {R"(C:\Tools.v2\run)", ProgramStatus::Fine, {R"(file C:\Tools.v2\run.exe)"}},
 
@@ -163,16 +170,37 @@ const Case cases[] = {
     {"\t C:\\Program Files\\Vendor\\tool.exe  ",
      ProgramStatus::NeedsQuotes,
      {R"(file C:\Program.exe)", R"(file C:\Program Files\Vendor\tool.exe)"}},
-    {"nosuch  \t /x", ProgramStatus::NotFound, {"search nosuch.exe", "search nosuch  \t /x.exe"}},
+    {"nosuch  \t /x",
+     ProgramStatus::NotFound,
+     {R"(file D:\Windows\nosuch.exe)", R"(file D:\Windows\system32\nosuch.exe)",
+      "file D:\\Windows\\nosuch  \t /x.exe", "file D:\\Windows\\system32\\nosuch  \t /x.exe"}},
 };
 
 TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         FakeMachine machine;
-        EXPECT_EQ(c.status, app::programStatus(c.line, machine));
+        EXPECT_EQ(c.status, app::ProgramStatusOf(c.line, machine));
         EXPECT_EQ(c.probes, machine.probes);
     }
+}
+
+// A name in none of the local folders may still be in a folder on a share or
+// another drive, which is never looked at: the row then says nothing.
+TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
+    FakeMachine machine;
+    machine.folders = {R"(\\server\tools)", "D:\\Windows", R"(E:\bin)"};
+    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf("notepad", machine));
+    EXPECT_EQ(ProgramStatus::NotProbed, app::ProgramStatusOf("nosuch", machine));
+    EXPECT_EQ((std::vector<std::string>{R"(file D:\Windows\notepad.exe)",
+                                        R"(file D:\Windows\nosuch.exe)"}),
+              machine.probes);
+}
+
+TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
+    EXPECT_EQ(R"("C:\Program Files\Vendor\tool.exe")",
+              app::QuotedIfSpaced(R"(C:\Program Files\Vendor\tool.exe)"));
+    EXPECT_EQ(R"(C:\Tools\tool.exe)", app::QuotedIfSpaced(R"(C:\Tools\tool.exe)"));
 }
 
 } // namespace
@@ -243,7 +271,7 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
     };
     for (const auto& c : systemCases) {
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(c.status, app::probeProgram(c.line));
+        EXPECT_EQ(c.status, app::ProbeProgram(c.line));
     }
 }
 

@@ -204,6 +204,31 @@ TEST_F(MainWindow, SavingWritesEveryEnabledRowAsAStringWhateverWasReadLast) {
     EXPECT_EQ((Stored{REG_SZ, "C:\\defrag.exe"}), storedValue(2));
 }
 
+// A row left as it was loaded keeps its key byte for byte: its type, an
+// environment reference the load expanded, and its sub-keys. Text typed and
+// taken back again counts as untouched; a changed row is written.
+TEST_F(MainWindow, SavingLeavesUntouchedRowsAsStored) {
+    store(keyOf(0), REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe"s + '\0');
+    store(keyOf(0) + "\\Kept"s, REG_SZ, "sub-key\0"s);
+    store(keyOf(1), REG_DWORD, bytesOf(7));
+    storeText(2, REG_EXPAND_SZ, "%systemroot%\\system32\\dfrg.msc %c:");
+    load();
+    ASSERT_EQ(expanded("%SystemRoot%\\system32\\ntbackup.exe"), main_.Txt(0).Caption());
+    const std::string row2 = main_.Txt(2).Caption();
+    main_.Txt(2).SetCaption(row2 + "x");
+    main_.Txt(2).SetCaption(row2);
+    main_.Txt(1).SetCaption("C:\\clean.exe /D %c");
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main_, Apply));
+    const std::optional<Raw> row0 = rawValue(keyOf(0));
+    ASSERT_TRUE(row0);
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), row0->type);
+    EXPECT_EQ("%SystemRoot%\\system32\\ntbackup.exe"s + '\0', row0->bytes);
+    EXPECT_TRUE(keyExists(keyOf(0) + "\\Kept"s));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
+    EXPECT_EQ((Stored{REG_EXPAND_SZ, "%systemroot%\\system32\\dfrg.msc %c:"}), storedValue(2));
+    EXPECT_TRUE(clean());
+}
+
 TEST_F(MainWindow, ClosingInTheCleanStateEndsWithoutAQuestion) {
     storeText(0, REG_SZ, "C:\\backup.exe");
     load();
@@ -426,7 +451,9 @@ std::wstring readUtf16(const std::wstring& path) {
 
 } // namespace
 
-TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowAndCancelKeepsIt) {
+// A confirmed path with a space arrives quoted, so that the shell does not
+// cut it at the space; one without a space arrives as it is.
+TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowQuotedIfSpacedAndCancelKeepsIt) {
     const UnicodeProgram program;
     storeText(0, REG_SZ, "C:\\backup.exe");
     load();
@@ -436,15 +463,28 @@ TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowAndCancelKeepsIt) {
         ASSERT_TRUE(answer.answered) << "no open-file dialog";
         EXPECT_EQ("Programs", answer.filterShown);
     }
-    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption());
+    const std::string quoted = '"' + utf8(program.path()) + '"';
+    EXPECT_EQ(quoted, main_.Txt(0).Caption());
+    EXPECT_EQ("", main_.ULSt(0).Caption()) << "the quoted program is found";
     EXPECT_TRUE(changed());
     {
         AnswerOpenDialog cancel(L"");
         SendMessageA(main_.UCmd(0).Hwnd(), BM_CLICK, 0, 0);
         ASSERT_TRUE(cancel.answered);
     }
-    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption()) << "cancel changes nothing";
+    EXPECT_EQ(quoted, main_.Txt(0).Caption()) << "cancel changes nothing";
     EXPECT_TRUE(changed());
+
+    wchar_t system[MAX_PATH];
+    const std::wstring spaceless =
+        std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\notepad.exe";
+    ASSERT_EQ(std::wstring::npos, spaceless.find(L' '));
+    {
+        AnswerOpenDialog answer(spaceless);
+        SendMessageA(main_.UCmd(1).Hwnd(), BM_CLICK, 0, 0);
+        ASSERT_TRUE(answer.answered);
+    }
+    EXPECT_EQ(utf8(spaceless), main_.Txt(1).Caption());
 }
 
 // The program runs with the UTF-8 code page, so the ANSI calls it makes carry
@@ -467,7 +507,8 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
                               L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
                               L"\\Explorer\\MyComputer\\BackupPath",
                               L"", RRF_RT_REG_SZ, nullptr, stored, &size));
-    EXPECT_EQ(program.path(), stored);
+    const std::wstring quoted = L'"' + program.path() + L'"';
+    EXPECT_EQ(quoted, stored);
 
     // Wine's reg writes non-Latin text as "?" to a pipe, but exports it whole.
     wchar_t temp[MAX_PATH];
@@ -477,8 +518,8 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
                       "Explorer\\MyComputer\\BackupPath\" \"" +
                       utf8(exported) + "\" /y"));
     std::wstring escaped;
-    for (wchar_t c : program.path()) {
-        if (c == L'\\')
+    for (wchar_t c : quoted) {
+        if (c == L'\\' || c == L'"')
             escaped += L'\\';
         escaped += c;
     }
@@ -487,8 +528,34 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
 
     main_.Unload();
     load();
-    EXPECT_EQ(utf8(program.path()), main_.Txt(0).Caption());
+    EXPECT_EQ(utf8(quoted), main_.Txt(0).Caption());
     EXPECT_TRUE(clean());
+}
+
+// Each enabled row says when its program cannot be started, from the load
+// on and while it is edited; a switched-off row says nothing. The status is
+// never an edit: it leaves the window's state alone.
+TEST_F(MainWindow, EachRowShowsItsProgramStatusAndKeepsItUpToDate) {
+    const UnicodeProgram program;
+    storeText(0, REG_EXPAND_SZ, "%SystemRoot%\\system32\\quillmere-missing.exe");
+    storeText(1, REG_SZ, utf8(program.path()) + " /D %c");
+    storeText(2, REG_EXPAND_SZ, "%systemroot%\\system32\\notepad.exe %c:");
+    load();
+    EXPECT_EQ("Program not found", main_.ULSt(0).Caption());
+    EXPECT_EQ("Path needs quotes", main_.ULSt(1).Caption());
+    EXPECT_EQ("", main_.ULSt(2).Caption());
+    EXPECT_TRUE(clean());
+
+    main_.Txt(1).SetCaption('"' + utf8(program.path()) + "\" /D %c");
+    EXPECT_EQ("", main_.ULSt(1).Caption());
+    main_.Txt(2).SetCaption("quillmere-missing /x");
+    EXPECT_EQ("Program not found", main_.ULSt(2).Caption());
+    main_.UCh(0).SetValue(1);
+    EXPECT_EQ("", main_.ULSt(0).Caption()) << "a switched-off row says nothing";
+    main_.UCh(0).SetValue(0);
+    EXPECT_EQ("Program not found", main_.ULSt(0).Caption());
+    main_.Txt(2).SetCaption("notepad");
+    EXPECT_EQ("", main_.ULSt(2).Caption()) << "found as the system searches";
 }
 
 // A click on another button while "About" has the focus takes the focus

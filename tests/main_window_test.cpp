@@ -78,6 +78,7 @@ COLORREF ErasedColour(HWND window) {
 struct Background {
     COLORREF colour = CLR_INVALID;
     bool transparent = false;
+    COLORREF text = CLR_INVALID;
 };
 
 Background BackgroundOf(HWND control) {
@@ -87,6 +88,7 @@ Background BackgroundOf(HWND control) {
                                                        reinterpret_cast<LPARAM>(control)));
     Background background;
     background.transparent = GetBkMode(dc) == TRANSPARENT;
+    background.text = GetTextColor(dc);
     ReleaseDC(control, dc);
     LOGBRUSH logBrush{};
     if (brush && GetObjectA(brush, sizeof logBrush, &logBrush))
@@ -97,7 +99,7 @@ Background BackgroundOf(HWND control) {
 } // namespace
 
 TEST_F(MainWindow, EveryControlMatchesTheLayout) {
-    EXPECT_EQ(28u, main.Table().size()) << "one row per control of the layout";
+    EXPECT_EQ(31u, main.Table().size()) << "one row per control of the layout";
     ExpectLayout(main, MainLayout);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(0, main.UCh(row).Value()) << "UCh(" << row << ") starts cleared";
@@ -158,6 +160,11 @@ TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
         EXPECT_EQ(RGB(175, 211, 249), background.colour) << TextOf(control);
         EXPECT_TRUE(background.transparent) << TextOf(control);
     }
+    // A row's program status stands out in dark red on its panel.
+    const Background status = BackgroundOf(main.ULSt(1).Hwnd());
+    EXPECT_EQ(RGB(175, 211, 249), status.colour);
+    EXPECT_TRUE(status.transparent);
+    EXPECT_EQ(RGB(139, 0, 0), status.text);
     // A disabled text box asks too; it keeps the system's colours.
     main.Txt(1).SetEnabled(false);
     const Background textBox = BackgroundOf(main.Txt(1).Hwnd());

@@ -13,6 +13,21 @@ void ControlRef::SetCaption(const std::string& caption) const {
     SetWindowTextA(window_, caption.c_str());
 }
 
+bool ControlRef::Fits(const std::string& text) const {
+    RECT client{};
+    GetClientRect(window_, &client);
+    HDC dc = GetDC(window_);
+    if (!dc)
+        return true;
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    return size.cx <= client.right;
+}
+
 bool ControlRef::Enabled() const {
     return IsWindowEnabled(window_) != FALSE;
 }

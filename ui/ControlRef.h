@@ -19,6 +19,8 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& caption) const;
+    // Whether the text fits on one line of the control in its own font.
+    bool Fits(const std::string& text) const;
     bool Enabled() const;
     void SetEnabled(bool enabled) const;
     bool Visible() const;

@@ -20,7 +20,9 @@ struct Name {
     const char* text;
 };
 
-enum class Kind { Panel, Label, CheckBox, TextBox, PushButton, Image };
+// A StatusLabel is a label whose text warns: it is drawn in a colour that
+// stands out on its container, and in the system's colours in high contrast.
+enum class Kind { Panel, Label, StatusLabel, CheckBox, TextBox, PushButton, Image };
 
 // Panels and images draw no text and name no font.
 enum class Font { None, Default, Title, DialogText };
@@ -30,7 +32,7 @@ enum class Font { None, Default, Title, DialogText };
 enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
 
 // None where the layout gives no alignment; such text is drawn left-aligned.
-enum class Align { None, Left, Centre };
+enum class Align { None, Left, Centre, Right };
 
 // A picture stored in the executable as a resource of type "GIF".
 struct Gif {

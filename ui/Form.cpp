@@ -65,6 +65,17 @@ struct ChildClass {
     DWORD exStyle;
 };
 
+DWORD TextAlignment(Align align) {
+    switch (align) {
+    case Align::Centre:
+        return SS_CENTER;
+    case Align::Right:
+        return SS_RIGHT;
+    default:
+        return SS_LEFT;
+    }
+}
+
 ChildClass ChildClassOf(const ControlRow& row) {
     const DWORD common =
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (row.state == State::Disabled ? WS_DISABLED : 0);
@@ -72,8 +83,8 @@ ChildClass ChildClassOf(const ControlRow& row) {
     case Kind::Panel:
         return {PanelClass, common | WS_BORDER, WS_EX_CONTROLPARENT};
     case Kind::Label:
-        return {"STATIC", common | SS_NOPREFIX | (row.align == Align::Centre ? SS_CENTER : SS_LEFT),
-                0};
+    case Kind::StatusLabel:
+        return {"STATIC", common | SS_NOPREFIX | TextAlignment(row.align), 0};
     case Kind::CheckBox:
         return {"BUTTON", common | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
     case Kind::TextBox:
@@ -154,6 +165,8 @@ void Form::BuildControls() {
             throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                     std::string("The control ") + row.name.text +
                                         " could not be created");
+        if (row.kind == Kind::StatusLabel)
+            MarkAsStatus(control);
         Built built{&row, control, nullptr};
         if (row.kind == Kind::Image && row.content.picture != 0) {
             built.picture = LoadGifResource(module, row.content.picture);
