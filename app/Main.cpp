@@ -3,6 +3,8 @@
 // the same handlers as the user's edits, nested inside the change.
 #include "app/Main.h"
 
+#include "app/CommandLine.h"
+#include "app/ProgramProbe.h"
 #include "app/Tools.h"
 #include "dialogs/About.h"
 #include "dialogs/Functions.h"
@@ -13,15 +15,23 @@
 
 namespace app {
 
+using namespace MainControls;
+
 namespace {
 
 // Posted to itself when "About" loses the focus, so that the focus moves on
 // only once the system has finished moving it.
 constexpr UINT WM_ABOUT_LOST_FOCUS = WM_APP + 1;
 
-constexpr int ApplyButton = 4;
-constexpr int AboutButton = 5;
-constexpr int OkButton = 6;
+// What a row says about its program, and the shorter form for a system font
+// too wide for the space between the check box and the picture.
+struct StatusText {
+    const char* full;
+    const char* shortened;
+};
+
+constexpr StatusText NotFoundText{"Program not found", "Not found"};
+constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
 
 } // namespace
 
@@ -39,8 +49,9 @@ void Main::MarkChanged() {
     UCmd(ApplyButton).SetEnabled(true);
 }
 
-void Main::OnTxtChange(int) {
+void Main::OnTxtChange(int index) {
     MarkChanged();
+    ShowProgramStatus(index);
 }
 
 void Main::OnUChClick(int index) {
@@ -49,6 +60,29 @@ void Main::OnUChClick(int index) {
     UCmd(index).SetEnabled(enabled);
     ULPr(index).SetEnabled(enabled);
     MarkChanged();
+    ShowProgramStatus(index);
+}
+
+void Main::ShowProgramStatus(int row) {
+    const StatusText* text = nullptr;
+    if (UCh(row).Value() == 0) {
+        switch (ProbeProgram(Txt(row).Caption())) {
+        case ProgramStatus::NotFound:
+            text = &NotFoundText;
+            break;
+        case ProgramStatus::NeedsQuotes:
+            text = &NeedsQuotesText;
+            break;
+        case ProgramStatus::Fine:
+        case ProgramStatus::NotProbed:
+            break;
+        }
+    }
+    const ui::ControlRef status = ULSt(row);
+    if (!text)
+        status.SetCaption("");
+    else
+        status.SetCaption(status.Fits(text->full) ? text->full : text->shortened);
 }
 
 void Main::OnUCmdClick(int index) {
@@ -57,9 +91,9 @@ void Main::OnUCmdClick(int index) {
     case 1:
     case 2:
         if (Cmd.ShowOpen(Hwnd()))
-            Txt(index).SetCaption(Cmd.FileName);
+            Txt(index).SetCaption(QuotedIfSpaced(Cmd.FileName));
         break;
-    case 3:
+    case DefaultButton:
         SetDefault();
         break;
     case ApplyButton:
@@ -111,14 +145,14 @@ void Main::KeepOuterSize() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Main::OnControlCommand(std::string_view name, int index, int notification) {
-    if (name == "Txt" && notification == EN_CHANGE)
+void Main::OnControlCommand(ui::Name name, int index, int notification) {
+    if (name == MainControls::Txt && notification == EN_CHANGE)
         OnTxtChange(index);
-    else if (name == "UCh" && notification == BN_CLICKED)
+    else if (name == MainControls::UCh && notification == BN_CLICKED)
         OnUChClick(index);
-    else if (name == "UCmd" && notification == BN_CLICKED)
+    else if (name == MainControls::UCmd && notification == BN_CLICKED)
         OnUCmdClick(index);
-    else if (name == "UCmd" && notification == BN_KILLFOCUS)
+    else if (name == MainControls::UCmd && notification == BN_KILLFOCUS)
         OnUCmdLostFocus(index);
 }
 

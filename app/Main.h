@@ -5,7 +5,9 @@
 // writes nothing until a save.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string>
 
 #include "registry/Boolean.h"
 #include "registry/Registry.h"
@@ -14,14 +16,46 @@
 
 namespace app {
 
+// The window's controls, as its table names them, and the bottom buttons'
+// indices in the UCmd group (0 to 2 are the rows' browse buttons).
+namespace MainControls {
+inline constexpr ui::Name MainForm{"Main"};
+inline constexpr ui::Name Picture3{"Picture3"}; // the title strip
+inline constexpr ui::Name Image3{"Image3"};
+inline constexpr ui::Name Label4{"Label4"};
+inline constexpr ui::Name Picture1{"Picture1"}; // row 0, backup
+inline constexpr ui::Name Label2{"Label2"};
+inline constexpr ui::Name Image4{"Image4"};
+inline constexpr ui::Name Picture2{"Picture2"}; // row 1, disk cleanup
+inline constexpr ui::Name Label3{"Label3"};
+inline constexpr ui::Name Image1{"Image1"};
+inline constexpr ui::Name Picture5{"Picture5"}; // row 2, defragmentation
+inline constexpr ui::Name Label1{"Label1"};
+inline constexpr ui::Name Image2{"Image2"};
+// The indexed groups.
+inline constexpr ui::Name UCh{"UCh"};
+inline constexpr ui::Name ULPr{"ULPr"};
+inline constexpr ui::Name Txt{"Txt"};
+inline constexpr ui::Name UCmd{"UCmd"};
+// Each row's program status, in the free space between its check box and its
+// picture.
+inline constexpr ui::Name ULSt{"ULSt"};
+
+inline constexpr int DefaultButton = 3;
+inline constexpr int ApplyButton = 4;
+inline constexpr int AboutButton = 5;
+inline constexpr int OkButton = 6;
+} // namespace MainControls
+
 class Main : public ui::Form {
 public:
     Main();
 
-    ui::ControlRef UCh(int index) { return Control("UCh", index); }
-    ui::ControlRef Txt(int index) { return Control("Txt", index); }
-    ui::ControlRef ULPr(int index) { return Control("ULPr", index); }
-    ui::ControlRef UCmd(int index) { return Control("UCmd", index); }
+    ui::ControlRef UCh(int index) { return Control(MainControls::UCh, index); }
+    ui::ControlRef Txt(int index) { return Control(MainControls::Txt, index); }
+    ui::ControlRef ULPr(int index) { return Control(MainControls::ULPr, index); }
+    ui::ControlRef UCmd(int index) { return Control(MainControls::UCmd, index); }
+    ui::ControlRef ULSt(int index) { return Control(MainControls::ULSt, index); }
 
     // The open-file dialog the browse buttons show.
     ui::OpenFileDialog Cmd;
@@ -48,14 +82,27 @@ protected:
     virtual void OnUCmdClick(int index);
     virtual void OnUCmdLostFocus(int index);
 
-    void OnControlCommand(std::string_view name, int index, int notification) override;
+    void OnControlCommand(ui::Name name, int index, int notification) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void MarkChanged();
     void KeepOuterSize();
+    // Says on the row's panel when its command line cannot start what it
+    // names; a switched-off row says nothing.
+    void ShowProgramStatus(int row);
+    // True when the row is enabled and its check box and text are exactly
+    // what the last load put there: a save then leaves its key as it is.
+    bool Untouched(int row);
+
+    // What the last load put into each row: its check box and its text.
+    struct LoadedRow {
+        int value = 0;
+        std::string text;
+    };
 
     std::unique_ptr<Registry> registry_;
+    std::array<LoadedRow, 3> loaded_;
 };
 
 } // namespace app

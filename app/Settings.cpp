@@ -13,7 +13,7 @@ namespace app {
 
 namespace {
 
-bool isBlank(const std::string& text) {
+bool IsBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
 }
 
@@ -24,7 +24,13 @@ void Main::LoadSettings() {
         registry_->KeyName(Tools[i].keyPath);
         UCh(i).SetValue(registry_->KeyExists());
         Txt(i).SetCaption(registry_->ValueData().toText());
+        loaded_[i] = {UCh(i).Value(), Txt(i).Caption()};
     }
+}
+
+bool Main::Untouched(int row) {
+    return UCh(row).Value() == 0 && loaded_[row].value == 0 &&
+           Txt(row).Caption() == loaded_[row].text;
 }
 
 Boolean Main::SaveSettings() {
@@ -32,8 +38,10 @@ Boolean Main::SaveSettings() {
         return False;
 
     for (int i = 0; i < ToolCount; ++i) {
-        if (UCh(i).Value() == 0 && isBlank(Txt(i).Caption())) {
-            dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].missingMessage);
+        if (UCh(i).Value() == 0 && IsBlank(Txt(i).Caption())) {
+            dialogs::MSG::Instance()
+                .Control(dialogs::MsgControls::Label1)
+                .SetCaption(Tools[i].missingMessage);
             dialogs::MSG::Instance().ShowModal();
             return False;
         }
@@ -55,10 +63,17 @@ Boolean Main::SaveSettings() {
             registry_->DleteKeyAndSubKeys();
             if (allSwitchedOff && registry_->KeyExists() == 0) {
                 allSwitchedOff = false;
-                dialogs::MSG::Instance().Control("Label1").SetCaption(Tools[i].keptMessage);
+                dialogs::MSG::Instance()
+                    .Control(dialogs::MsgControls::Label1)
+                    .SetCaption(Tools[i].keptMessage);
             }
             continue;
         }
+        // A row the user left as it was loaded keeps its key byte for byte:
+        // rewriting it would expand its environment references for good,
+        // and turn a number or binary data into text.
+        if (Untouched(i))
+            continue;
         const std::string text = Txt(i).Caption();
         const bool expand =
             expandedReadLast || textStorageType(text) == ValueTypeCode::ExpandString;

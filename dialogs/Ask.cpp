@@ -1,8 +1,5 @@
 #include "dialogs/Ask.h"
 
-#include <array>
-
-#include "dialogs/DialogTable.h"
 #include "dialogs/Functions.h"
 #include "res/resource.h"
 
@@ -10,25 +7,32 @@ namespace dialogs {
 
 namespace {
 
-using enum DialogKind;
+using namespace AskControls;
+using enum ui::Kind;
 using ui::Align;
+using ui::Font;
+using ui::NoIndex;
+using ui::State;
 
 constexpr ui::WindowDescription AskWindow{
-    "Ask", "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
-    5535,  1455};
+    AskForm, "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
+    5535,    1455};
 
-constexpr std::array<DialogControl, 4> AskTable{{
-    // Name, Kind, Container, Caption, Left, Top, Width, Height, Alignment, Tab
-    {"Picture4", Panel, "Ask", "", 120, 120, 5295, 1215, Align::None, 0},
-    {"Label1", Label, "Picture4", "You want to save the last changes of utilities ?", 90, 240, 5115,
-     345, Align::Centre, 2},
-    {"Command1", PushButton, "Picture4", "Yes", 1200, 720, 1095, 330, Align::None, 1},
-    {"Command2", KeyboardButton, "Picture4", "No", 3000, 720, 1095, 330, Align::None, 3},
-}};
+const std::vector<ui::ControlRow> AskTable{
+    // Name, Index, Kind, Container, Caption, Left, Top, Width, Height, Font, At start, Tab,
+    // Alignment
+    {Picture4, NoIndex, Panel, AskForm, "", 120, 120, 5295, 1215, Font::None, State::None, 0},
+    {Label1, NoIndex, Label, Picture4, "You want to save the last changes of utilities ?", 90, 240,
+     5115, 345, Font::DialogText, State::Enabled, 2, Align::Centre},
+    {Command1, NoIndex, PushButton, Picture4, "Yes", 1200, 720, 1095, 330, Font::Default,
+     State::Enabled, 1},
+    {Command2, NoIndex, PushButton, Picture4, "No", 3000, 720, 1095, 330, Font::Default,
+     State::KeyboardButton, 3},
+};
 
 } // namespace
 
-Ask::Ask() : Form(AskWindow, ToControls(AskTable)) {}
+Ask::Ask() : Form(AskWindow, AskTable) {}
 
 Ask& Ask::Instance() {
     static Ask ask;
@@ -39,13 +43,13 @@ void Ask::OnLoad() {
     Functions::AskAnswer = 0;
 }
 
-void Ask::OnControlCommand(std::string_view name, int, int notification) {
+void Ask::OnControlCommand(ui::Name name, int, int notification) {
     if (notification != BN_CLICKED)
         return;
-    if (name == "Command1") {
+    if (name == Command1) {
         Functions::AskAnswer = -1;
         Unload();
-    } else if (name == "Command2") {
+    } else if (name == Command2) {
         Functions::AskAnswer = 0;
         Unload();
     }

@@ -6,6 +6,15 @@
 
 namespace dialogs {
 
+// The window's controls, as its table names them.
+namespace AskControls {
+inline constexpr ui::Name AskForm{"Ask"};
+inline constexpr ui::Name Picture4{"Picture4"};
+inline constexpr ui::Name Label1{"Label1"};
+inline constexpr ui::Name Command1{"Command1"}; // "Yes"
+inline constexpr ui::Name Command2{"Command2"}; // "No"
+} // namespace AskControls
+
 class Ask : public ui::Form {
 public:
     Ask();
@@ -14,7 +23,7 @@ public:
 
 protected:
     void OnLoad() override;
-    void OnControlCommand(std::string_view name, int index, int notification) override;
+    void OnControlCommand(ui::Name name, int index, int notification) override;
 };
 
 } // namespace dialogs

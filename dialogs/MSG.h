@@ -7,6 +7,14 @@
 
 namespace dialogs {
 
+// The window's controls, as its table names them.
+namespace MsgControls {
+inline constexpr ui::Name MsgForm{"MSG"};
+inline constexpr ui::Name Picture4{"Picture4"};
+inline constexpr ui::Name Label1{"Label1"};
+inline constexpr ui::Name Command1{"Command1"};
+} // namespace MsgControls
+
 // Within this namespace MSG is the window; the system's message structure is
 // ::MSG.
 class MSG : public ui::Form {
@@ -15,7 +23,7 @@ public:
     static MSG& Instance();
 
 protected:
-    void OnControlCommand(std::string_view name, int index, int notification) override;
+    void OnControlCommand(ui::Name name, int index, int notification) override;
 };
 
 } // namespace dialogs

@@ -20,10 +20,10 @@
 
 namespace {
 
-// KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
-// KEY_NOTIFY | KEY_CREATE_LINK: enough to write values and add subkeys without
-// asking for DELETE or the security rights that KEY_ALL_ACCESS adds.
-constexpr REGSAM writeAccess = 0x3F;
+// Enough to write values and add subkeys without asking for DELETE or the
+// security rights that KEY_ALL_ACCESS adds.
+constexpr REGSAM writeAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
+                               KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
 
 // The longest subkey name the registry allows (255) and its terminator.
 constexpr DWORD subkeyNameBufferLength = 256;
@@ -238,13 +238,13 @@ bool shellRegWrite(const std::string& name, const Variant& value, std::string_vi
 
 std::int16_t Registry::KeyExists() const {
     base::unique_hkey key;
-    return openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) == ERROR_SUCCESS ? 0 : 1;
+    return openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) == ERROR_SUCCESS ? 0 : 1;
 }
 
 Boolean Registry::CreateKey() const {
     base::unique_hkey key;
-    if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
-        raiseFailure(ErrorNumber::RegistryFailure, describeCreateKeyFailure(m_KeyName));
+    if (openOrCreateKey(keyClass_, keyName_, key) != ERROR_SUCCESS)
+        raiseFailure(ErrorNumber::RegistryFailure, describeCreateKeyFailure(keyName_));
     return True;
 }
 
@@ -252,27 +252,27 @@ Boolean Registry::DeleteKey() const {
     // RegDeleteKeyA refuses a key with subkeys; that refusal is deliberately
     // silent, since DleteKeyAndSubKeys relies on deleting what it can.
     if (KeyExists() == 0)
-        RegDeleteKeyA(rootHandle(m_KeyClass), m_KeyName.c_str());
+        RegDeleteKeyA(rootHandle(keyClass_), keyName_.c_str());
     return False;
 }
 
 Boolean Registry::DeleteValue() const {
     base::unique_hkey key;
-    if (openKey(m_KeyClass, m_KeyName, writeAccess, key) != ERROR_SUCCESS)
+    if (openKey(keyClass_, keyName_, writeAccess, key) != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure,
-                     describeOpenForDeleteFailure(m_KeyClass, m_KeyName));
-    const LSTATUS status = RegDeleteValueA(key.get(), m_ValueName.c_str());
+                     describeOpenForDeleteFailure(keyClass_, keyName_));
+    const LSTATUS status = RegDeleteValueA(key.get(), valueName_.c_str());
     key.reset();
     if (status != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure,
-                     describeDeleteValueFailure(m_KeyClass, m_KeyName, m_ValueName));
+                     describeDeleteValueFailure(keyClass_, keyName_, valueName_));
     return True;
 }
 
 Variant Registry::ValueData() {
     base::unique_hkey key;
-    if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
-        return m_Default;
+    if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
+        return default_;
 
     // Read the data whatever their type into a buffer of the queried size, so
     // that no type can make the read overrun its target; the codec then takes
@@ -286,19 +286,19 @@ Variant Registry::ValueData() {
     for (int attempt = 0;; ++attempt) {
         DWORD size = 0;
         const LSTATUS query =
-            RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type, nullptr, &size);
+            RegQueryValueExA(key.get(), valueName_.c_str(), nullptr, &type, nullptr, &size);
         if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
-            return m_Default;
+            return default_;
         data.assign(size, 0);
         reported = size;
-        const LSTATUS read = RegQueryValueExA(key.get(), m_ValueName.c_str(), nullptr, &type,
+        const LSTATUS read = RegQueryValueExA(key.get(), valueName_.c_str(), nullptr, &type,
                                               data.empty() ? nullptr : data.data(), &reported);
         const bool grown = read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && reported > size);
         if (read == ERROR_SUCCESS && !grown)
             break;
         // A value that keeps growing faster than it can be read is unreadable.
         if (!grown || attempt == maximumReadAttempts)
-            return m_Default;
+            return default_;
     }
     key.reset();
 
@@ -309,16 +309,16 @@ Variant Registry::ValueData() {
     else if (typeCode == ValueTypeCode::DwordBigEndian)
         result = ReverseByteOrder(result.int32());
     // Only now: a read that raises leaves the object as it was.
-    m_ValueType = typeCode;
+    valueType_ = typeCode;
     return result;
 }
 
 void Registry::ValueData(const Variant& vValue) {
     const auto failure = [&] {
-        return describeSetValueFailure(m_KeyClass, m_KeyName, m_ValueName, vValue.toText());
+        return describeSetValueFailure(keyClass_, keyName_, valueName_, vValue.toText());
     };
     base::unique_hkey key;
-    if (openOrCreateKey(m_KeyClass, m_KeyName, key) != ERROR_SUCCESS)
+    if (openOrCreateKey(keyClass_, keyName_, key) != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::RegistryFailure, failure());
 
     // The storage form follows ValueType, not the kind of vValue. Only a store
@@ -326,11 +326,11 @@ void Registry::ValueData(const Variant& vValue) {
     // no failure.
     bool stored = false;
     LSTATUS status = ERROR_SUCCESS;
-    switch (m_ValueType) {
+    switch (valueType_) {
     case ValueTypeCode::String:
     case ValueTypeCode::ExpandString: {
         const std::string text = vValue.toText();
-        status = storeValue(key, m_ValueName, static_cast<DWORD>(textStorageType(text)),
+        status = storeValue(key, valueName_, static_cast<DWORD>(textStorageType(text)),
                             text.c_str(), text.size() + 1);
         stored = true;
         break;
@@ -344,7 +344,7 @@ void Registry::ValueData(const Variant& vValue) {
                          "Index out of range: the byte array has no element 0");
         // Everything from element 0 to the end, the array's last element included.
         const auto first = static_cast<std::size_t>(-static_cast<std::int64_t>(bytes.lowerBound));
-        status = storeValue(key, m_ValueName, REG_BINARY, bytes.elements.data() + first,
+        status = storeValue(key, valueName_, REG_BINARY, bytes.elements.data() + first,
                             bytes.elements.size() - first);
         stored = true;
         break;
@@ -358,7 +358,7 @@ void Registry::ValueData(const Variant& vValue) {
         const std::uint8_t littleEndian[4] = {
             static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
             static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-        status = storeValue(key, m_ValueName, REG_DWORD, littleEndian, sizeof littleEndian);
+        status = storeValue(key, valueName_, REG_DWORD, littleEndian, sizeof littleEndian);
         stored = true;
         break;
     }
@@ -370,14 +370,14 @@ void Registry::ValueData(const Variant& vValue) {
 
     if (stored && status != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::ValueStoreFailure, failure());
-    m_LastValueData = vValue;
+    lastValueData_ = vValue;
 }
 
 Boolean Registry::EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const {
     iKeyCount = 0;
     sKeyNames = StringArray{1, {}};
     base::unique_hkey key;
-    if (openKey(m_KeyClass, m_KeyName, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
+    if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return True;
     char noClass[] = "";
     DWORD classLength = 0;
@@ -403,7 +403,7 @@ Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) co
         iSectCount = 0;
         sSect = StringArray{1, {}};
         base::unique_hkey key;
-        if (openKey(m_KeyClass, m_KeyName, KEY_ENUMERATE_SUB_KEYS, key) != ERROR_SUCCESS)
+        if (openKey(keyClass_, keyName_, KEY_ENUMERATE_SUB_KEYS, key) != ERROR_SUCCESS)
             return True;
         for (std::int32_t index = 0;; index = nextCount(index)) {
             std::vector<char> name(subkeyNameBufferLength, '\0');
@@ -430,29 +430,29 @@ void Registry::DleteKeyAndSubKeys() const {
     // A symbolic link lists its target's subkeys, which lie outside the tree:
     // such a key is deleted as the link alone. Only a key that listed subkeys
     // needs the check, as a link has none of its own.
-    if (count > 0 && isSymbolicLink(m_KeyClass, m_KeyName)) {
-        deleteKeyItself(m_KeyClass, m_KeyName);
+    if (count > 0 && isSymbolicLink(keyClass_, keyName_)) {
+        deleteKeyItself(keyClass_, keyName_);
         return;
     }
     std::unique_ptr<Registry> child;
     for (std::int64_t i = 1; i <= count; ++i) {
         if (!child)
             child = std::make_unique<Registry>();
-        child->KeyClass(m_KeyClass);
-        child->KeyName(m_KeyName + "\\" + names[static_cast<std::int32_t>(i)]);
+        child->KeyClass(keyClass_);
+        child->KeyName(keyName_ + "\\" + names[static_cast<std::int32_t>(i)]);
         child->DleteKeyAndSubKeys();
     }
     // What DeleteKey does, but through the key itself rather than its name,
     // so that a link without subkeys, or one whose target is gone, goes as a
     // link and its target stays.
-    deleteKeyItself(m_KeyClass, m_KeyName);
+    deleteKeyItself(keyClass_, keyName_);
 }
 
 Boolean Registry::SetDefault() const noexcept {
     try {
         // The trailing backslash makes RegWrite address the key's unnamed value.
-        const std::string name = std::string(rootShortName(m_KeyClass)) + "\\" + m_KeyName + "\\";
-        return shellRegWrite(name, m_LastValueData, typeName(m_ValueType)) ? True : False;
+        const std::string name = std::string(rootShortName(keyClass_)) + "\\" + keyName_ + "\\";
+        return shellRegWrite(name, lastValueData_, typeName(valueType_)) ? True : False;
     } catch (...) {
         return False;
     }

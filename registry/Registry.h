@@ -29,16 +29,16 @@ public:
     Boolean EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const;
     // Subkey names, indexed from 1; other failures raise 0x800469AA.
     Boolean EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) const;
-    std::int32_t ValueType() const { return m_ValueType; }
-    void ValueType(std::int32_t eValueType) { m_ValueType = eValueType; }
-    std::int32_t KeyClass() const { return m_KeyClass; }
-    void KeyClass(std::int32_t eKey) { m_KeyClass = eKey; }
-    std::string KeyName() const { return m_KeyName; }
-    void KeyName(std::string sSectionKey) { m_KeyName = std::move(sSectionKey); }
-    std::string ValueName() const { return m_ValueName; }
-    void ValueName(std::string sValueKey) { m_ValueName = std::move(sValueKey); }
-    Variant Default() const { return m_Default; }
-    void Default(Variant vDefault) { m_Default = std::move(vDefault); }
+    std::int32_t ValueType() const { return valueType_; }
+    void ValueType(std::int32_t eValueType) { valueType_ = eValueType; }
+    std::int32_t KeyClass() const { return keyClass_; }
+    void KeyClass(std::int32_t eKey) { keyClass_ = eKey; }
+    std::string KeyName() const { return keyName_; }
+    void KeyName(std::string sSectionKey) { keyName_ = std::move(sSectionKey); }
+    std::string ValueName() const { return valueName_; }
+    void ValueName(std::string sValueKey) { valueName_ = std::move(sValueKey); }
+    Variant Default() const { return default_; }
+    void Default(Variant vDefault) { default_ = std::move(vDefault); }
     void DleteKeyAndSubKeys() const;
     // Writes the last value given to ValueData as the key's unnamed value
     // through the shell object; -1 on success, 0 on any failure.
@@ -49,10 +49,10 @@ private:
     std::int32_t ReverseByteOrder(std::int32_t value) const;
     std::string ExpandVariables(const std::string& text) const;
 
-    std::int32_t m_KeyClass = 0;
-    std::string m_KeyName;
-    std::string m_ValueName;
-    Variant m_LastValueData;
-    Variant m_Default;
-    std::int32_t m_ValueType = 0;
+    std::int32_t keyClass_ = 0;
+    std::string keyName_;
+    std::string valueName_;
+    Variant lastValueData_;
+    Variant default_;
+    std::int32_t valueType_ = 0;
 };

@@ -75,16 +75,16 @@ void ExpectDialogFrame(const Observed& seen, HWND main, int clientWidth, int cli
                 1.0);
 }
 
-void ExpectDialogFonts(ui::Form& dialog, const std::vector<const char*>& labels) {
-    for (const char* label : labels) {
-        SCOPED_TRACE(label);
+void ExpectDialogFonts(ui::Form& dialog, const std::vector<ui::Name>& labels, ui::Name button) {
+    for (ui::Name label : labels) {
+        SCOPED_TRACE(label.text);
         const LOGFONTA font = FontOf(dialog.Control(label).Hwnd());
         EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
         EXPECT_EQ(FW_BOLD, font.lfWeight);
         EXPECT_EQ(178, font.lfCharSet);
         EXPECT_EQ(FontHeight(9.75, dialog.Dpi()), font.lfHeight);
     }
-    EXPECT_EQ(FW_NORMAL, FontOf(dialog.Control("Command1").Hwnd()).lfWeight);
+    EXPECT_EQ(FW_NORMAL, FontOf(dialog.Control(button).Hwnd()).lfWeight);
 }
 
 } // namespace
@@ -95,9 +95,9 @@ TEST_F(Dialogs, AskIsBuiltAsItsLayoutSays) {
     Answers answer(ask, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, AskLayout);
-        ExpectDialogFonts(shown, {"Label1"});
+        ExpectDialogFonts(shown, {askc::Label1}, askc::Command1);
         EXPECT_EQ("Quillmere", TextOf(shown.Hwnd()));
-        EXPECT_TRUE(GetWindowLongPtrA(shown.Control("Label1").Hwnd(), GWL_STYLE) & SS_CENTER);
+        EXPECT_TRUE(GetWindowLongPtrA(shown.Control(askc::Label1).Hwnd(), GWL_STYLE) & SS_CENTER);
         shown.Unload();
     });
     Functions::AskToSave();
@@ -112,7 +112,7 @@ TEST_F(Dialogs, MSGIsBuiltAsItsLayoutSays) {
     Answers answer(msg, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, MsgLayout);
-        ExpectDialogFonts(shown, {"Label1"});
+        ExpectDialogFonts(shown, {msgc::Label1}, msgc::Command1);
         shown.Unload();
     });
     msg.ShowModal();
@@ -126,8 +126,9 @@ TEST_F(Dialogs, AboutIsBuiltAsItsLayoutSays) {
     Answers answer(about, [&](ui::Form& shown) {
         seen = Observe(shown);
         ExpectLayout(shown, AboutLayout);
-        ExpectDialogFonts(shown, {"Label2", "Label3", "Label4"});
-        EXPECT_NE(nullptr, ui::ImagePicture(shown.Control("Image1").Hwnd()));
+        ExpectDialogFonts(shown, {aboutc::Label2, aboutc::Label3, aboutc::Label4},
+                          aboutc::Command1);
+        EXPECT_NE(nullptr, ui::ImagePicture(shown.Control(aboutc::Image1).Hwnd()));
         shown.Unload();
     });
     about.ShowModal();
@@ -136,12 +137,12 @@ TEST_F(Dialogs, AboutIsBuiltAsItsLayoutSays) {
 }
 
 TEST_F(Dialogs, AskToSaveAnswersYesOnlyForTheYesButton) {
-    auto click = [](const char* button) {
+    auto click = [](ui::Name button) {
         return [button](ui::Form& ask) { Click(ask.Control(button).Hwnd()); };
     };
-    EXPECT_EQ(-1, AskAnsweredBy(click("Command1")));
+    EXPECT_EQ(-1, AskAnsweredBy(click(askc::Command1)));
     EXPECT_EQ(-1, Functions::AskAnswer) << "the answer outlives the window";
-    EXPECT_EQ(0, AskAnsweredBy(click("Command2")));
+    EXPECT_EQ(0, AskAnsweredBy(click(askc::Command2)));
     EXPECT_EQ(0, AskAnsweredBy([](ui::Form& ask) {
                   PostMessageA(ask.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); // the close box
               }));
@@ -155,7 +156,7 @@ TEST_F(Dialogs, AskStartsFromNoAtEveryShowing) {
                   EXPECT_EQ(0, Functions::AskAnswer) << "reset when Ask loads";
                   ask.Unload();
               }));
-    EXPECT_EQ(-1, AskAnsweredBy([](ui::Form& ask) { Click(ask.Control("Command1").Hwnd()); }));
+    EXPECT_EQ(-1, AskAnsweredBy([](ui::Form& ask) { Click(ask.Control(askc::Command1).Hwnd()); }));
     EXPECT_EQ(0, AskAnsweredBy([](ui::Form& ask) { PostMessageA(ask.Hwnd(), WM_CLOSE, 0, 0); }));
 }
 
@@ -183,12 +184,12 @@ TEST_F(Dialogs, TabInAskWrapsBetweenItsButtons) {
 
 TEST_F(Dialogs, AReplacedMSGCaptionLastsOneShowing) {
     dialogs::MSG& msg = dialogs::MSG::Instance();
-    msg.Control("Label1").SetCaption("No Cleanup Path Selected");
+    msg.Control(msgc::Label1).SetCaption("No Cleanup Path Selected");
     EXPECT_TRUE(msg.IsLoaded()) << "setting the caption loads the window";
     std::vector<std::string> shown;
     auto readAndClose = [&](ui::Form& window) {
-        shown.push_back(TextOf(window.Control("Label1").Hwnd()));
-        Click(window.Control("Command1").Hwnd());
+        shown.push_back(TextOf(window.Control(msgc::Label1).Hwnd()));
+        Click(window.Control(msgc::Command1).Hwnd());
     };
     {
         Answers answer(msg, readAndClose);
@@ -208,7 +209,8 @@ TEST_F(Dialogs, MSGAndAboutCloseWithEnterEscAndTheCloseBox) {
     for (ui::Form* dialog : {static_cast<ui::Form*>(&dialogs::MSG::Instance()),
                              static_cast<ui::Form*>(&dialogs::About::Instance())}) {
         for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}, WPARAM{0}}) {
-            SCOPED_TRACE(std::string(dialog->Description().name) + " key " + std::to_string(key));
+            SCOPED_TRACE(std::string(dialog->Description().name.text) + " key " +
+                         std::to_string(key));
             Answers answer(*dialog, [key](ui::Form& shown) {
                 if (key)
                     PressKey(key);

@@ -47,7 +47,7 @@ RECT DeliverDpiChange(ui::Form& form, int dpi) {
 
 // A control by name, and index for a group member.
 struct Named {
-    const char* name;
+    ui::Name name;
     int index = ui::NoIndex;
 };
 
@@ -73,14 +73,15 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
                     const std::function<void(int dpi)>& checkSize) {
     const int startDpi = form.Dpi();
     {
-        SCOPED_TRACE(std::string(form.Description().name) + " as created at " +
+        SCOPED_TRACE(std::string(form.Description().name.text) + " as created at " +
                      std::to_string(startDpi) + " DPI");
         ExpectLayout(form, layout);
         checkSize(startDpi);
     }
     const long startHeight = std::labs(FontOf(ControlOf(form, fonts.standard.front())).lfHeight);
     for (int dpi : Dpis) {
-        SCOPED_TRACE(std::string(form.Description().name) + " at " + std::to_string(dpi) + " DPI");
+        SCOPED_TRACE(std::string(form.Description().name.text) + " at " + std::to_string(dpi) +
+                     " DPI");
         const HFONT oldBold = FontHandleOf(form, fonts.bold.front());
         const HFONT oldStandard = FontHandleOf(form, fonts.standard.front());
 
@@ -97,7 +98,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
         checkSize(dpi);
 
         for (Named label : fonts.bold) {
-            SCOPED_TRACE(label.name);
+            SCOPED_TRACE(label.name.text);
             const LOGFONTA font = FontOf(ControlOf(form, label));
             EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
             EXPECT_EQ(FW_BOLD, font.lfWeight);
@@ -109,7 +110,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
             << "the dialog font follows the DPI";
         for (Named control : fonts.standard) {
             EXPECT_EQ(FontHandleOf(form, fonts.standard.front()), FontHandleOf(form, control))
-                << control.name << " shares the window's dialog font";
+                << control.name.text << " shares the window's dialog font";
         }
         // The fonts of the old DPI are gone, not merely replaced.
         EXPECT_EQ(0u, GetObjectType(oldBold)) << "the old bold font was released";
@@ -128,10 +129,11 @@ protected:
 
     // A dialog shown over the main window, moved through every DPI.
     void ExpectDialogEveryDpi(ui::Form& dialog, const std::vector<Expected>& layout,
-                              std::vector<Named> labels, int clientWidth, int clientHeight) {
+                              std::vector<Named> labels, Named button, int clientWidth,
+                              int clientHeight) {
         dialog.Show();
         ui::ProcessPendingMessages();
-        ExpectEveryDpi(dialog, layout, {labels, 9.75, {{"Command1"}}}, [&](int dpi) {
+        ExpectEveryDpi(dialog, layout, {labels, 9.75, {button}}, [&](int dpi) {
             RECT client;
             GetClientRect(dialog.Hwnd(), &client);
             EXPECT_NEAR(ToTwips(client.right, dpi), clientWidth, 1440.0 / dpi) << "client width";
@@ -162,9 +164,9 @@ TEST_F(DpiChange, MainIsCreatedAtTheDpiOfItsScreen) {
 
 TEST_F(DpiChange, MainIsLaidOutAgainAtEveryDpi) {
     ExpectEveryDpi(main, MainLayout,
-                   {{{"Label4"}, {"Label2"}, {"Label3"}, {"Label1"}},
+                   {{{mc::Label4}, {mc::Label2}, {mc::Label3}, {mc::Label1}},
                     8.25,
-                    {{"UCh", 0}, {"Txt", 1}, {"ULPr", 2}, {"UCmd", 6}}},
+                    {{mc::UCh, 0}, {mc::Txt, 1}, {mc::ULPr, 2}, {mc::UCmd, mc::OkButton}}},
                    [&](int dpi) { ExpectOuterSize(dpi); });
 }
 
@@ -187,14 +189,17 @@ TEST_F(DpiChange, MainKeepsItsOuterSizeAtTheNewDpi) {
 }
 
 TEST_F(DpiChange, AskIsLaidOutAgainAtEveryDpi) {
-    ExpectDialogEveryDpi(dialogs::Ask::Instance(), AskLayout, {{"Label1"}}, 5535, 1455);
+    ExpectDialogEveryDpi(dialogs::Ask::Instance(), AskLayout, {{askc::Label1}}, {askc::Command1},
+                         5535, 1455);
 }
 
 TEST_F(DpiChange, MSGIsLaidOutAgainAtEveryDpi) {
-    ExpectDialogEveryDpi(dialogs::MSG::Instance(), MsgLayout, {{"Label1"}}, 4665, 1455);
+    ExpectDialogEveryDpi(dialogs::MSG::Instance(), MsgLayout, {{msgc::Label1}}, {msgc::Command1},
+                         4665, 1455);
 }
 
 TEST_F(DpiChange, AboutIsLaidOutAgainAtEveryDpi) {
     ExpectDialogEveryDpi(dialogs::About::Instance(), AboutLayout,
-                         {{"Label2"}, {"Label3"}, {"Label4"}}, 5040, 1575);
+                         {{aboutc::Label2}, {aboutc::Label3}, {aboutc::Label4}}, {aboutc::Command1},
+                         5040, 1575);
 }

@@ -81,7 +81,7 @@ TEST_F(MainWindow, EditsLeaveTheWindowChangedEvenWhenUndone) {
 
 TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
     load();
-    SendMessageA(main.UCmd(DefaultButton).Hwnd(), BM_CLICK, 0, 0);
+    SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
     for (int row = 0; row < app::ToolCount; ++row) {
         EXPECT_EQ(app::Tools[row].defaultCommandLine, main.Txt(row).Caption());
         EXPECT_EQ(0, main.UCh(row).Value());
@@ -95,8 +95,8 @@ TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
 // entry), and must give the same registry either way.
 TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
     load();
-    SendMessageA(main.UCmd(DefaultButton).Hwnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, ApplyButton));
+    SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
 
     // Nothing had been read, yet a REG_SZ holding %SystemRoot% would reach
     // the shell unexpanded: each stock line is stored as REG_EXPAND_SZ.
@@ -116,14 +116,14 @@ TEST_F(MainWindow, SavingStopsAtTheFirstEnabledRowWithoutACommandLine) {
     main.Txt(1).SetCaption("C:\\other.exe");
     main.Txt(0).SetCaption("   "); // spaces only count as missing
 
-    EXPECT_EQ("No Backup Path Selected", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("No Backup Path Selected", clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe"}), storedValue(1)) << "nothing is written";
     EXPECT_TRUE(changed(main));
 
     // The replaced caption lasts one showing: the next save confirms again.
     main.Txt(0).SetCaption(" C:\\backup.exe ");
     main.Txt(2).SetCaption("C:\\defrag.exe");
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_EQ((Stored{REG_SZ, " C:\\backup.exe "}), storedValue(0)) << "spaces are kept";
 }
 
@@ -134,7 +134,7 @@ TEST_F(MainWindow, SavingASwitchedOffRowDeletesItsKeyWithEverythingBelow) {
     Click(main.UCh(1).Hwnd());
     ui::ProcessPendingMessages();
     main.Txt(1).SetCaption(""); // a switched-off row needs no command line
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_FALSE(keyExists(keyOf(1)));
     EXPECT_EQ(1, main.UCh(1).Value());
 }
@@ -148,10 +148,35 @@ TEST_F(MainWindow, SavingWritesEveryEnabledRowAsAStringWhateverWasReadLast) {
     load();
     main.Txt(1).SetCaption("C:\\clean.exe /D %c");
     main.Txt(2).SetCaption("C:\\defrag.exe");
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_EQ((Stored{REG_SZ, "C:\\backup.exe"}), storedValue(0));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, "C:\\defrag.exe"}), storedValue(2));
+}
+
+// A row left as it was loaded keeps its key byte for byte: its type, an
+// environment reference the load expanded, and its sub-keys. Text typed and
+// taken back again counts as untouched; a changed row is written.
+TEST_F(MainWindow, SavingLeavesUntouchedRowsAsStored) {
+    store(keyOf(0), REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe"s + '\0');
+    store(keyOf(0) + "\\Kept"s, REG_SZ, "sub-key\0"s);
+    store(keyOf(1), REG_DWORD, bytesOfNumber(7));
+    storeText(2, REG_EXPAND_SZ, "%systemroot%\\system32\\dfrg.msc %c:");
+    load();
+    ASSERT_EQ(expanded("%SystemRoot%\\system32\\ntbackup.exe"), main.Txt(0).Caption());
+    const std::string row2 = main.Txt(2).Caption();
+    main.Txt(2).SetCaption(row2 + "x");
+    main.Txt(2).SetCaption(row2);
+    main.Txt(1).SetCaption("C:\\clean.exe /D %c");
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
+    const std::optional<RawValue> row0 = rawValue(0);
+    ASSERT_TRUE(row0);
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), row0->type);
+    EXPECT_EQ(bytesOf("%SystemRoot%\\system32\\ntbackup.exe"s + '\0'), row0->data);
+    EXPECT_TRUE(keyExists(keyOf(0) + "\\Kept"s));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
+    EXPECT_EQ((Stored{REG_EXPAND_SZ, "%systemroot%\\system32\\dfrg.msc %c:"}), storedValue(2));
+    EXPECT_TRUE(clean(main));
 }
 
 TEST_F(MainWindow, ClosingInTheCleanStateEndsWithoutAQuestion) {
@@ -162,7 +187,7 @@ TEST_F(MainWindow, ClosingInTheCleanStateEndsWithoutAQuestion) {
         asked = true;
         form.Unload();
     });
-    SendMessageA(main.UCmd(OkButton).Hwnd(), BM_CLICK, 0, 0);
+    SendMessageA(main.UCmd(mc::OkButton).Hwnd(), BM_CLICK, 0, 0);
     ui::RunMessagesUntil([&] { return !main.IsLoaded(); });
     EXPECT_FALSE(asked);
     EXPECT_TRUE(takeQuit()) << "closing ends the program";
@@ -172,7 +197,7 @@ TEST_F(MainWindow, ClosingChangedAndAnsweringNoOrTheCloseBoxEndsWithoutWriting) 
     for (const char* answer : {"No", "close box"}) {
         SCOPED_TRACE(answer);
         load();
-        SendMessageA(main.UCmd(DefaultButton).Hwnd(), BM_CLICK, 0, 0);
+        SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
         const CloseResult closed = closeAnswering(main, answer);
         EXPECT_TRUE(closed.asked);
         EXPECT_EQ("(none)", closed.message);
@@ -222,9 +247,9 @@ TEST_F(MainWindow, KeepsItsOuterSizeWhenDraggedMinimisedAndRestored) {
 TEST_F(MainWindow, TabFromAboutWrapsToTheBackupRowsCheckBox) {
     load();
     SetForegroundWindow(main.Hwnd());
-    main.UCmd(AboutButton).SetFocus();
+    main.UCmd(mc::AboutButton).SetFocus();
     ui::ProcessPendingMessages();
-    ASSERT_EQ(main.UCmd(AboutButton).Hwnd(), GetFocus());
+    ASSERT_EQ(main.UCmd(mc::AboutButton).Hwnd(), GetFocus());
     PressKey(VK_TAB);
     ui::ProcessPendingMessages();
     EXPECT_EQ(main.UCh(0).Hwnd(), GetFocus());
@@ -272,18 +297,29 @@ private:
 
 } // namespace
 
-TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowAndCancelKeepsIt) {
+// A confirmed path with a space arrives quoted, so that the shell does not
+// cut it at the space; one without a space arrives as it is.
+TEST_F(MainWindow, BrowsingPutsTheConfirmedPathIntoTheRowQuotedIfSpacedAndCancelKeepsIt) {
     const UnicodeProgram program;
     storeText(0, REG_SZ, "C:\\backup.exe");
     load();
     std::string filter;
     ASSERT_TRUE(browse(main, 0, program.path(), &filter)) << "no open-file dialog";
     EXPECT_EQ("Programs", filter);
-    EXPECT_EQ(utf8(program.path()), main.Txt(0).Caption());
+    const std::string quoted = '"' + utf8(program.path()) + '"';
+    EXPECT_EQ(quoted, main.Txt(0).Caption());
+    EXPECT_EQ("", main.ULSt(0).Caption()) << "the quoted program is found";
     EXPECT_TRUE(changed(main));
     ASSERT_TRUE(browse(main, 0, L""));
-    EXPECT_EQ(utf8(program.path()), main.Txt(0).Caption()) << "cancel changes nothing";
+    EXPECT_EQ(quoted, main.Txt(0).Caption()) << "cancel changes nothing";
     EXPECT_TRUE(changed(main));
+
+    wchar_t system[MAX_PATH];
+    const std::wstring spaceless =
+        std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\notepad.exe";
+    ASSERT_EQ(std::wstring::npos, spaceless.find(L' '));
+    ASSERT_TRUE(browse(main, 1, spaceless));
+    EXPECT_EQ(utf8(spaceless), main.Txt(1).Caption());
 }
 
 // The program runs with the UTF-8 code page, so the ANSI calls it makes carry
@@ -294,7 +330,7 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
     storeText(0, REG_SZ, "C:\\backup.exe");
     load();
     ASSERT_TRUE(browse(main, 0, program.path()));
-    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
 
     wchar_t stored[MAX_PATH] = {};
     DWORD size = sizeof stored;
@@ -302,7 +338,8 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
                               L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
                               L"\\Explorer\\MyComputer\\BackupPath",
                               L"", RRF_RT_REG_SZ, nullptr, stored, &size));
-    EXPECT_EQ(program.path(), stored);
+    const std::wstring quoted = L'"' + program.path() + L'"';
+    EXPECT_EQ(quoted, stored);
 
     // Wine's reg writes non-Latin text as "?" to a pipe, but exports it whole.
     // It runs in a process of its own, which sees the scratch key where it is.
@@ -312,8 +349,8 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
     ASSERT_EQ(std::optional<DWORD>(0), runAndWait("reg.exe export \"" + machine.RealPath(keyOf(0)) +
                                                   "\" \"" + exported + "\" /y"));
     std::wstring escaped;
-    for (wchar_t c : program.path()) {
-        if (c == L'\\')
+    for (wchar_t c : quoted) {
+        if (c == L'\\' || c == L'"')
             escaped += L'\\';
         escaped += c;
     }
@@ -323,8 +360,34 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
 
     main.Unload();
     load();
-    EXPECT_EQ(utf8(program.path()), main.Txt(0).Caption());
+    EXPECT_EQ(utf8(quoted), main.Txt(0).Caption());
     EXPECT_TRUE(clean(main));
+}
+
+// Each enabled row says when its program cannot be started, from the load
+// on and while it is edited; a switched-off row says nothing. The status is
+// never an edit: it leaves the window's state alone.
+TEST_F(MainWindow, EachRowShowsItsProgramStatusAndKeepsItUpToDate) {
+    const UnicodeProgram program;
+    storeText(0, REG_EXPAND_SZ, "%SystemRoot%\\system32\\quillmere-missing.exe");
+    storeText(1, REG_SZ, utf8(program.path()) + " /D %c");
+    storeText(2, REG_EXPAND_SZ, "%systemroot%\\system32\\notepad.exe %c:");
+    load();
+    EXPECT_EQ("Program not found", main.ULSt(0).Caption());
+    EXPECT_EQ("Path needs quotes", main.ULSt(1).Caption());
+    EXPECT_EQ("", main.ULSt(2).Caption());
+    EXPECT_TRUE(clean(main));
+
+    main.Txt(1).SetCaption('"' + utf8(program.path()) + "\" /D %c");
+    EXPECT_EQ("", main.ULSt(1).Caption());
+    main.Txt(2).SetCaption("quillmere-missing /x");
+    EXPECT_EQ("Program not found", main.ULSt(2).Caption());
+    main.UCh(0).SetValue(1);
+    EXPECT_EQ("", main.ULSt(0).Caption()) << "a switched-off row says nothing";
+    main.UCh(0).SetValue(0);
+    EXPECT_EQ("Program not found", main.ULSt(0).Caption());
+    main.Txt(2).SetCaption("notepad");
+    EXPECT_EQ("", main.ULSt(2).Caption()) << "found as the system searches";
 }
 
 // A click on another button while "About" has the focus takes the focus
@@ -333,12 +396,12 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
 TEST_F(MainWindow, AClickOnAnotherButtonWhileAboutHasTheFocusIsNotStolen) {
     load();
     SetForegroundWindow(main.Hwnd());
-    main.UCmd(AboutButton).SetFocus();
+    main.UCmd(mc::AboutButton).SetFocus();
     ui::ProcessPendingMessages();
-    ASSERT_EQ(main.UCmd(AboutButton).Hwnd(), GetFocus());
+    ASSERT_EQ(main.UCmd(mc::AboutButton).Hwnd(), GetFocus());
 
     RECT button;
-    GetWindowRect(main.UCmd(DefaultButton).Hwnd(), &button);
+    GetWindowRect(main.UCmd(mc::DefaultButton).Hwnd(), &button);
     SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     INPUT press[2] = {};
     press[0].type = press[1].type = INPUT_MOUSE;
@@ -350,7 +413,7 @@ TEST_F(MainWindow, AClickOnAnotherButtonWhileAboutHasTheFocusIsNotStolen) {
         Sleep(20);
     }
 
-    EXPECT_EQ(main.UCmd(DefaultButton).Hwnd(), GetFocus());
+    EXPECT_EQ(main.UCmd(mc::DefaultButton).Hwnd(), GetFocus());
     EXPECT_EQ(app::Tools[0].defaultCommandLine, main.Txt(0).Caption()) << "the click was lost";
 }
 
@@ -359,9 +422,9 @@ TEST_F(MainWindow, AClickOnAnotherButtonWhileAboutHasTheFocusIsNotStolen) {
 TEST_F(MainWindow, SwitchingAwayFromAboutLeavesTheFocusWhereItWent) {
     load();
     SetForegroundWindow(main.Hwnd());
-    main.UCmd(AboutButton).SetFocus();
+    main.UCmd(mc::AboutButton).SetFocus();
     ui::ProcessPendingMessages();
-    ASSERT_EQ(main.UCmd(AboutButton).Hwnd(), GetFocus());
+    ASSERT_EQ(main.UCmd(mc::AboutButton).Hwnd(), GetFocus());
 
     HWND other = CreateWindowExA(0, "Edit", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                                  0, 200, 100, nullptr, nullptr, nullptr, nullptr);
@@ -377,7 +440,7 @@ TEST_F(MainWindow, SwitchingAwayFromAboutLeavesTheFocusWhereItWent) {
 using Program = ProgramTest;
 
 TEST_F(Program, StartsShowsItsWindowAndEndsWhenItIsClosed) {
-    StartedProgram program;
+    StartedProgram program(QUILLMERE_FROM_TESTS);
     ASSERT_TRUE(program.Started()) << program.Path();
     ASSERT_NE(nullptr, program.Main()) << "no main window";
     char title[32] = {};

@@ -71,7 +71,7 @@ TEST_F(ToolKeys, AnErrorWhileSavingEndsTheProgramAfterShowingItsNumberAndDescrip
     ASSERT_EQ(ERROR_ACCESS_DENIED, openStatus(keyOf(1), KEY_SET_VALUE)) << "denial in force";
     ASSERT_EQ(ERROR_SUCCESS, openStatus(keyOf(1), KEY_QUERY_VALUE)) << "reading still allowed";
 
-    StartedProgram program;
+    StartedProgram program(QUILLMERE_FROM_TESTS);
     ASSERT_NE(nullptr, program.Main()) << "no main window";
     const std::vector<HWND> rows = program.TextBoxes();
     ASSERT_EQ(3u, rows.size());
@@ -161,7 +161,7 @@ TEST_F(FaultWindow, AKeyThatCannotBeDeletedStaysAndShowsEnabledAfterApply) {
     ASSERT_FALSE(rowEnabled(main, 1));
 
     // The refused deletion raises nothing, but the save does not confirm it.
-    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ("Disk Cleanup could not be switched off", clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_EQ(0, main.UCh(1).Value()) << "reloaded: the key is still there";
     EXPECT_TRUE(rowEnabled(main, 1));
     EXPECT_EQ("C:\\clean.exe", main.Txt(1).Caption());
@@ -199,7 +199,7 @@ TEST_F(SavingWindow, TheShellObjectWritesIntoTheRedirectionAndNotTheMachine) {
     load();
     main.Txt(0).SetCaption("C:\\new.exe");
 
-    EXPECT_EQ(Saved, clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ(Saved, clickAndReadMessage(main, mc::ApplyButton));
     const DWORD type = shellObjectDisabled() ? REG_SZ : REG_EXPAND_SZ;
     EXPECT_EQ((RawValue{type, bytesOf("C:\\new.exe\0"s)}), machine.Scratch().get("", keyOf(0)))
         << "seen in the scratch key itself";
@@ -220,7 +220,7 @@ TEST_F(SavingWindow, ConfirmsOnlyWithEveryRowWrittenWhateverTypesWereThere) {
     for (int row = 0; row < 3; ++row)
         main.Txt(row).SetCaption(texts[row]);
 
-    EXPECT_EQ(Saved, clickAndReadMessage(main, ApplyButton));
+    EXPECT_EQ(Saved, clickAndReadMessage(main, mc::ApplyButton));
     EXPECT_EQ((Stored{REG_SZ, texts[0]}), storedValue(0));
     EXPECT_EQ((Stored{REG_EXPAND_SZ, texts[1]}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, texts[2]}), storedValue(2));
@@ -485,7 +485,7 @@ TEST_F(ToolKeys, AWholeSessionChangesNothingOutsideTheThreeToolKeys) {
         << "the export holds the two keys, their values and the sub-key with its value";
 
     {
-        StartedProgram program;
+        StartedProgram program(QUILLMERE_FROM_TESTS);
         ASSERT_NE(nullptr, program.Main()) << "no main window";
         const std::vector<HWND> rows = program.TextBoxes();
         const std::vector<HWND> switches = program.CheckBoxes();

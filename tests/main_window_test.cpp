@@ -44,7 +44,7 @@ protected:
         HWND focus = GetFocus();
         for (const Expected& row : MainLayout) {
             if (main.Control(row.name, row.index).Hwnd() == focus)
-                return std::string(row.name) + " " + std::to_string(row.index);
+                return std::string(row.name.text) + " " + std::to_string(row.index);
         }
         return "(none)";
     }
@@ -72,6 +72,7 @@ COLORREF ErasedColour(HWND window) {
 struct Background {
     COLORREF colour = CLR_INVALID;
     bool transparent = false;
+    COLORREF text = CLR_INVALID;
 };
 
 Background BackgroundOf(HWND control) {
@@ -81,6 +82,7 @@ Background BackgroundOf(HWND control) {
                                                        reinterpret_cast<LPARAM>(control)));
     Background background;
     background.transparent = GetBkMode(dc) == TRANSPARENT;
+    background.text = GetTextColor(dc);
     ReleaseDC(control, dc);
     LOGBRUSH logBrush{};
     if (brush && GetObjectA(brush, sizeof logBrush, &logBrush))
@@ -91,19 +93,20 @@ Background BackgroundOf(HWND control) {
 } // namespace
 
 TEST_F(MainWindow, EveryControlMatchesTheLayout) {
-    EXPECT_EQ(28u, main.Table().size()) << "one row per control of the layout";
+    EXPECT_EQ(31u, main.Table().size()) << "one row per control of the layout";
     ExpectLayout(main, MainLayout);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(0, main.UCh(row).Value()) << "UCh(" << row << ") starts cleared";
 }
 
 TEST_F(MainWindow, GroupsAreAddressedByIndexWhateverTheirPanel) {
-    EXPECT_EQ(main.Control("Picture1").Hwnd(), GetParent(main.UCh(0).Hwnd()));
-    EXPECT_EQ(main.Control("Picture2").Hwnd(), GetParent(main.Txt(1).Hwnd()));
-    EXPECT_EQ(main.Control("Picture5").Hwnd(), GetParent(main.ULPr(2).Hwnd()));
-    EXPECT_EQ("Apply", main.UCmd(ApplyButton).Caption());
-    EXPECT_THROW(main.Control("UCmd", 7), std::out_of_range);
-    EXPECT_THROW(main.Control("Cmd"), std::out_of_range) << "the open-file dialog has no window";
+    EXPECT_EQ(main.Control(mc::Picture1).Hwnd(), GetParent(main.UCh(0).Hwnd()));
+    EXPECT_EQ(main.Control(mc::Picture2).Hwnd(), GetParent(main.Txt(1).Hwnd()));
+    EXPECT_EQ(main.Control(mc::Picture5).Hwnd(), GetParent(main.ULPr(2).Hwnd()));
+    EXPECT_EQ("Apply", main.UCmd(mc::ApplyButton).Caption());
+    EXPECT_THROW(main.Control(mc::UCmd, 7), std::out_of_range);
+    EXPECT_THROW(main.Control(ui::Name{"Cmd"}), std::out_of_range)
+        << "the open-file dialog has no window";
 }
 
 TEST_F(MainWindow, FrameIsSizableWithMinimiseOnlyAndShownInTheTaskbar) {
@@ -143,13 +146,19 @@ TEST_F(MainWindow, OuterSizeIsFixedInTwipsAndTheWindowIsCentredOnTheScreen) {
 
 TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
     EXPECT_EQ(RGB(237, 242, 255), ErasedColour(main.Hwnd()));
-    for (const char* panel : {"Picture1", "Picture2", "Picture3", "Picture5"})
-        EXPECT_EQ(RGB(175, 211, 249), ErasedColour(main.Control(panel).Hwnd())) << panel;
-    for (HWND control : {main.ULPr(0).Hwnd(), main.Control("Label4").Hwnd(), main.UCh(2).Hwnd()}) {
+    for (ui::Name panel : {mc::Picture1, mc::Picture2, mc::Picture3, mc::Picture5})
+        EXPECT_EQ(RGB(175, 211, 249), ErasedColour(main.Control(panel).Hwnd())) << panel.text;
+    for (HWND control :
+         {main.ULPr(0).Hwnd(), main.Control(mc::Label4).Hwnd(), main.UCh(2).Hwnd()}) {
         const Background background = BackgroundOf(control);
         EXPECT_EQ(RGB(175, 211, 249), background.colour) << TextOf(control);
         EXPECT_TRUE(background.transparent) << TextOf(control);
     }
+    // A row's program status stands out in dark red on its panel.
+    const Background status = BackgroundOf(main.ULSt(1).Hwnd());
+    EXPECT_EQ(RGB(175, 211, 249), status.colour);
+    EXPECT_TRUE(status.transparent);
+    EXPECT_EQ(RGB(139, 0, 0), status.text);
     // A disabled text box asks too; it keeps the system's colours.
     main.Txt(1).SetEnabled(false);
     const Background textBox = BackgroundOf(main.Txt(1).Hwnd());
@@ -159,8 +168,8 @@ TEST_F(MainWindow, PanelsAndWindowHaveTheirColoursAndLabelsAreTransparent) {
 
 TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
     const int dpi = main.Dpi();
-    for (const char* title : {"Label4", "Label2", "Label3", "Label1"}) {
-        SCOPED_TRACE(title);
+    for (ui::Name title : {mc::Label4, mc::Label2, mc::Label3, mc::Label1}) {
+        SCOPED_TRACE(title.text);
         const LOGFONTA font = FontOf(main.Control(title).Hwnd());
         EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
         EXPECT_EQ(FW_BOLD, font.lfWeight);
@@ -170,7 +179,7 @@ TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
     const LOGFONTA standard = FontOf(main.UCh(0).Hwnd());
     EXPECT_EQ(FW_NORMAL, standard.lfWeight);
     EXPECT_STRNE("", standard.lfFaceName);
-    for (HWND control : {main.Txt(1).Hwnd(), main.ULPr(2).Hwnd(), main.UCmd(OkButton).Hwnd()}) {
+    for (HWND control : {main.Txt(1).Hwnd(), main.ULPr(2).Hwnd(), main.UCmd(mc::OkButton).Hwnd()}) {
         const LOGFONTA font = FontOf(control);
         EXPECT_STREQ(standard.lfFaceName, font.lfFaceName);
         EXPECT_EQ(standard.lfHeight, font.lfHeight);
@@ -179,12 +188,12 @@ TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
 
 TEST_F(MainWindow, ImagesHoldTheirPictures) {
     struct Picture {
-        const char* image;
+        ui::Name image;
         long width, height;
     };
-    for (const Picture& expected : {Picture{"Image3", 62, 62}, Picture{"Image4", 64, 65},
-                                    Picture{"Image1", 72, 71}, Picture{"Image2", 65, 66}}) {
-        SCOPED_TRACE(expected.image);
+    for (const Picture& expected : {Picture{mc::Image3, 62, 62}, Picture{mc::Image4, 64, 65},
+                                    Picture{mc::Image1, 72, 71}, Picture{mc::Image2, 65, 66}}) {
+        SCOPED_TRACE(expected.image.text);
         IPicture* picture = ui::ImagePicture(main.Control(expected.image).Hwnd());
         ASSERT_NE(nullptr, picture);
         OLE_XSIZE_HIMETRIC width = 0;
@@ -208,8 +217,8 @@ TEST_F(MainWindow, TabRunsThroughTheRowsThenTheButtonsAcrossPanels) {
 }
 
 TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
-    main.UCmd(ApplyButton).SetEnabled(true);
-    main.UCmd(DefaultButton).SetFocus();
+    main.UCmd(mc::ApplyButton).SetEnabled(true);
+    main.UCmd(mc::DefaultButton).SetFocus();
     PressKey(VK_TAB);
     ui::ProcessPendingMessages();
     EXPECT_EQ("UCmd 4", Focused());
@@ -237,7 +246,7 @@ TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {
     GetWindowRect(main.Hwnd(), &window);
     EXPECT_NEAR(ToTwips(window.right - window.left, 144), 6615, 10);
     EXPECT_NEAR(ToTwips(window.bottom - window.top, 144), 5970, 10);
-    EXPECT_EQ(FontHeight(8.25, 144), FontOf(main.Control("Label2").Hwnd()).lfHeight);
+    EXPECT_EQ(FontHeight(8.25, 144), FontOf(main.Control(mc::Label2).Hwnd()).lfHeight);
 }
 
 TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
@@ -246,9 +255,9 @@ TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
     Answers answer(dialogs::About::Instance(), [&](ui::Form& about) {
         mainDisabled = !IsWindowEnabled(main.Hwnd());
         owner = GetWindow(about.Hwnd(), GW_OWNER);
-        Click(about.Control("Command1").Hwnd());
+        Click(about.Control(dialogs::AboutControls::Command1).Hwnd());
     });
-    Click(main.UCmd(AboutButton).Hwnd());
+    Click(main.UCmd(mc::AboutButton).Hwnd());
     // The click opens About inside this call; it returns when About closes.
     ui::ProcessPendingMessages();
     EXPECT_TRUE(answer.Ran());
@@ -259,7 +268,7 @@ TEST_F(MainWindow, AboutIsShownModallyOverTheWindow) {
 }
 
 TEST_F(MainWindow, OKClosesTheWindow) {
-    Click(main.UCmd(OkButton).Hwnd());
+    Click(main.UCmd(mc::OkButton).Hwnd());
     ui::ProcessPendingMessages();
     EXPECT_FALSE(main.IsLoaded());
     EXPECT_EQ(nullptr, ui::ApplicationWindow());
@@ -270,7 +279,7 @@ TEST_F(MainWindowHandlers, NotificationsReachTheGroupHandlerWithTheIndex) {
     ui::ProcessPendingMessages();
     EXPECT_EQ(1, main.UCh(1).Value());
     main.Txt(2).SetCaption("C:\\tools\\defrag.exe");
-    Click(main.UCmd(DefaultButton).Hwnd());
+    Click(main.UCmd(mc::DefaultButton).Hwnd());
     ui::ProcessPendingMessages();
     main.UCmd(0).SetFocus();
     main.Txt(0).SetFocus();
@@ -283,7 +292,7 @@ TEST_F(MainWindowHandlers, NotificationsReachTheGroupHandlerWithTheIndex) {
 TEST_F(MainWindowHandlers, EnterPressesTheFocusedButtonOrElseOK) {
     PressKey(VK_RETURN); // focus on UCh(0)
     ui::ProcessPendingMessages();
-    main.UCmd(DefaultButton).SetFocus();
+    main.UCmd(mc::DefaultButton).SetFocus();
     PressKey(VK_RETURN);
     ui::ProcessPendingMessages();
     main.Txt(1).SetFocus();

@@ -23,6 +23,14 @@ using ui::Font;
 using ui::Kind;
 using ui::State;
 
+// The names of the small forms these cases build.
+constexpr ui::Name TestForm{"Test"};
+constexpr ui::Name Picture1{"Picture1"};
+constexpr ui::Name Label1{"Label1"};
+constexpr ui::Name Image1{"Image1"};
+constexpr ui::Name Image2{"Image2"};
+constexpr ui::Name Check{"Check"};
+
 template <typename Error>
 ui::FailureReport Describe(Error error) {
     return ui::DescribeFailure(std::make_exception_ptr(error));
@@ -106,11 +114,11 @@ TEST(UncaughtErrors, AreDescribedByNumberAndDescription) {
 
 TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
     ui::Form form(
-        {"Faulty", "Faulty", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {TestForm, "Faulty", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
-            {"Label1", ui::NoIndex, Kind::Label, "Picture1", "text", 0, 0, 900, 300, Font::Default,
+            {Label1, ui::NoIndex, Kind::Label, Picture1, "text", 0, 0, 900, 300, Font::Default,
              State::Enabled, 1},
-            {"Picture1", ui::NoIndex, Kind::Panel, "Faulty", "", 120, 120, 2000, 1000, Font::None,
+            {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
              State::None, 0},
         });
     EXPECT_THROW(form.Load(), std::logic_error);
@@ -119,18 +127,18 @@ TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
 
 TEST(Forms, AMissingPictureLeavesTheImageBlank) {
     ui::Form form(
-        {"Pictures", "Pictures", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {TestForm, "Pictures", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
-            {"Picture1", ui::NoIndex, Kind::Panel, "Pictures", "", 120, 120, 2000, 1000, Font::None,
+            {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
              State::None, 0},
-            {"Image1", ui::NoIndex, Kind::Image, "Picture1", ui::Gif{999}, 0, 0, 600, 480,
-             Font::None, State::Stretched, ui::NoTab},
-            {"Image2", ui::NoIndex, Kind::Image, "Picture1", ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
+            {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Gif{999}, 0, 0, 600, 480, Font::None,
+             State::Stretched, ui::NoTab},
+            {Image2, ui::NoIndex, Kind::Image, Picture1, ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
              Font::None, State::Stretched, ui::NoTab},
         });
     form.Load();
-    EXPECT_EQ(nullptr, ui::ImagePicture(form.Control("Image1").Hwnd()));
-    EXPECT_NE(nullptr, ui::ImagePicture(form.Control("Image2").Hwnd()));
+    EXPECT_EQ(nullptr, ui::ImagePicture(form.Control(Image1).Hwnd()));
+    EXPECT_NE(nullptr, ui::ImagePicture(form.Control(Image2).Hwnd()));
     // Painting the blank image must not fail either.
     ShowWindow(form.Hwnd(), SW_SHOWNA);
     UpdateWindow(form.Hwnd());
@@ -140,17 +148,17 @@ TEST(Forms, AMissingPictureLeavesTheImageBlank) {
 
 TEST(Forms, AnUnloadedFormIsBuiltAfreshFromItsTable) {
     ui::Form form(
-        {"Fresh", "Fresh", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        {TestForm, "Fresh", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
         {
-            {"Label1", ui::NoIndex, Kind::Label, "Fresh", "stored", 0, 0, 900, 300, Font::Default,
+            {Label1, ui::NoIndex, Kind::Label, TestForm, "stored", 0, 0, 900, 300, Font::Default,
              State::Enabled, 1},
-            {"Check", 0, Kind::CheckBox, "Fresh", "box", 0, 400, 900, 300, Font::Default,
+            {Check, 0, Kind::CheckBox, TestForm, "box", 0, 400, 900, 300, Font::Default,
              State::Cleared, 0},
         });
-    form.Control("Label1").SetCaption("replaced");
-    form.Control("Check", 0).SetValue(1);
+    form.Control(Label1).SetCaption("replaced");
+    form.Control(Check, 0).SetValue(1);
     form.Unload();
-    EXPECT_EQ("stored", form.Control("Label1").Caption());
-    EXPECT_EQ(0, form.Control("Check", 0).Value());
+    EXPECT_EQ("stored", form.Control(Label1).Caption());
+    EXPECT_EQ(0, form.Control(Check, 0).Value());
     form.Unload();
 }

@@ -1,8 +1,11 @@
 // Twips (1/1440 inch) to pixels at a window's DPI: the one conversion every
-// layout goes through, so that a change of DPI only needs a new layout pass.
+// layout goes through, so that a change of DPI only needs a new layout pass;
+// and the fonts the layouts use, made for a DPI.
 #pragma once
 
 #include <windows.h>
+
+#include "base/Handles.h"
 
 namespace ui {
 
@@ -21,5 +24,13 @@ int PixelsToTwips(int pixels, int dpi);
 
 // A font height in points (hundredths, 825 for 8.25 pt) as a LOGFONT height.
 int PointsToFontHeight(int hundredthsOfPoint, int dpi);
+
+// The platform's dialog font (the message font of the non-client metrics) at
+// regular weight, for controls that name no font of their own.
+base::unique_hfont CreateDefaultFont(int dpi);
+
+// "MS Sans Serif", bold, Arabic character set: the title strip's and panel
+// titles' font at 8.25 pt (825), the dialogs' labels' at 9.75 pt (975).
+base::unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi);
 
 } // namespace ui

@@ -20,43 +20,6 @@ namespace {
 constexpr char FormClass[] = "QuillmereForm";
 constexpr int FirstControlId = 1000;
 
-base::unique_hfont CreateDefaultFont(int dpi) {
-    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const ForDpi systemParametersInfoForDpi =
-        base::SystemFunction<ForDpi>("user32.dll", "SystemParametersInfoForDpi");
-
-    // The platform's dialog font is the message font of the non-client
-    // metrics. The per-DPI query exists only in its wide form.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    LOGFONTW font{};
-    if (systemParametersInfoForDpi &&
-        systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                                   static_cast<UINT>(dpi))) {
-        font = metrics.lfMessageFont;
-    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        font = metrics.lfMessageFont;
-        font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
-    } else {
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-        font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
-    }
-    font.lfWeight = FW_NORMAL;
-    return base::unique_hfont(CreateFontIndirectW(&font));
-}
-
-// "MS Sans Serif", bold, character set 178: the title strip's and panel
-// titles' font at 8.25 pt, the dialogs' labels' at 9.75 pt.
-base::unique_hfont CreateBoldSansSerif(int hundredthsOfPoint, int dpi) {
-    LOGFONTA font{};
-    font.lfHeight = PointsToFontHeight(hundredthsOfPoint, dpi);
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = 178;
-    font.lfQuality = DEFAULT_QUALITY;
-    std::string_view("MS Sans Serif").copy(font.lfFaceName, LF_FACESIZE - 1);
-    return base::unique_hfont(CreateFontIndirectA(&font));
-}
-
 DWORD FrameStyle(Frame frame) {
     if (frame == Frame::Sizable)
         return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
@@ -102,15 +65,26 @@ struct ChildClass {
     DWORD exStyle;
 };
 
-ChildClass ChildClassOf(const Control& row) {
+DWORD TextAlignment(Align align) {
+    switch (align) {
+    case Align::Centre:
+        return SS_CENTER;
+    case Align::Right:
+        return SS_RIGHT;
+    default:
+        return SS_LEFT;
+    }
+}
+
+ChildClass ChildClassOf(const ControlRow& row) {
     const DWORD common =
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (row.state == State::Disabled ? WS_DISABLED : 0);
     switch (row.kind) {
     case Kind::Panel:
         return {PanelClass, common | WS_BORDER, WS_EX_CONTROLPARENT};
     case Kind::Label:
-        return {"STATIC", common | SS_NOPREFIX | (row.align == Align::Centre ? SS_CENTER : SS_LEFT),
-                0};
+    case Kind::StatusLabel:
+        return {"STATIC", common | SS_NOPREFIX | TextAlignment(row.align), 0};
     case Kind::CheckBox:
         return {"BUTTON", common | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
     case Kind::TextBox:
@@ -128,58 +102,9 @@ ChildClass ChildClassOf(const Control& row) {
     throw std::logic_error("Unknown control kind");
 }
 
-bool IsPushButton(const Control& row) {
-    return row.kind == Kind::PushButton;
-}
-
 } // namespace
 
-// ControlRef
-
-std::string ControlRef::Caption() const {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window_)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextA(window_, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void ControlRef::SetCaption(const std::string& caption) const {
-    SetWindowTextA(window_, caption.c_str());
-}
-
-bool ControlRef::Enabled() const {
-    return IsWindowEnabled(window_) != FALSE;
-}
-
-void ControlRef::SetEnabled(bool enabled) const {
-    EnableWindow(window_, enabled ? TRUE : FALSE);
-}
-
-bool ControlRef::Visible() const {
-    return IsWindowVisible(window_) != FALSE;
-}
-
-int ControlRef::Value() const {
-    return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-
-void ControlRef::SetValue(int value) const {
-    if (Value() == value)
-        return;
-    SendMessageA(window_, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-    // A change made from code runs the check box's click handler, as the
-    // user's click does; the system sends nothing for BM_SETCHECK.
-    SendMessageA(GetAncestor(window_, GA_ROOT), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(window_), BN_CLICKED), reinterpret_cast<LPARAM>(window_));
-}
-
-void ControlRef::SetFocus() const {
-    ::SetFocus(window_);
-}
-
-// Form
-
-Form::Form(WindowDescription description, std::vector<ui::Control> table)
+Form::Form(WindowDescription description, std::vector<ControlRow> table)
     : description_(description), table_(std::move(table)) {}
 
 Form::~Form() {
@@ -215,7 +140,7 @@ void Form::Load() {
                     nullptr, instance, this);
     if (!window_)
         throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                std::string("The window ") + description_.name +
+                                std::string("The window ") + description_.name.text +
                                     " could not be created");
     try {
         BuildControls();
@@ -230,7 +155,7 @@ void Form::Load() {
 void Form::BuildControls() {
     HMODULE module = GetModuleHandleA(nullptr);
     built_.reserve(table_.size());
-    for (const ui::Control& row : table_) {
+    for (const ControlRow& row : table_) {
         const ChildClass childClass = ChildClassOf(row);
         const int id = FirstControlId + static_cast<int>(built_.size());
         HWND control = CreateWindowExA(
@@ -238,8 +163,10 @@ void Form::BuildControls() {
             ContainerOf(row), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
         if (!control)
             throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                    std::string("The control ") + row.name +
+                                    std::string("The control ") + row.name.text +
                                         " could not be created");
+        if (row.kind == Kind::StatusLabel)
+            MarkAsStatus(control);
         Built built{&row, control, nullptr};
         if (row.kind == Kind::Image && row.content.picture != 0) {
             built.picture = LoadGifResource(module, row.content.picture);
@@ -249,16 +176,16 @@ void Form::BuildControls() {
     }
 }
 
-HWND Form::ContainerOf(const ui::Control& row) const {
-    if (std::string_view(row.container) == description_.name)
+HWND Form::ContainerOf(const ControlRow& row) const {
+    if (row.container == description_.name)
         return window_;
     for (const Built& built : built_) {
-        if (built.row->kind == Kind::Panel && std::string_view(built.row->name) == row.container)
+        if (built.row->kind == Kind::Panel && built.row->name == row.container)
             return built.window;
     }
     // Tables list containers before their children.
-    throw std::logic_error(std::string("The control ") + row.name +
-                           " names a container that is not built before it: " + row.container);
+    throw std::logic_error(std::string("The control ") + row.name.text +
+                           " names a container that is not built before it: " + row.container.text);
 }
 
 void Form::ApplyLayout(int dpi) {
@@ -272,7 +199,7 @@ void Form::ApplyLayout(int dpi) {
     base::unique_hfont dialogFont = CreateBoldSansSerif(975, dpi);
 
     for (const Built& built : built_) {
-        const ui::Control& row = *built.row;
+        const ControlRow& row = *built.row;
         SetWindowPos(built.window, nullptr, TwipsToPixels(row.left, dpi),
                      TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi),
                      TwipsToPixels(row.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -413,14 +340,14 @@ void Form::Detach() {
     dialogFont_.reset();
 }
 
-ControlRef Form::Control(std::string_view name, int index) {
+ControlRef Form::Control(Name name, int index) {
     Load();
     for (const Built& built : built_) {
         if (built.row->name == name && built.row->index == index)
             return ControlRef(built.window, *built.row);
     }
-    throw std::out_of_range(std::string("No control ") + std::string(name) + "(" +
-                            std::to_string(index) + ") in " + description_.name);
+    throw std::out_of_range(std::string("No control ") + name.text + "(" + std::to_string(index) +
+                            ") in " + description_.name.text);
 }
 
 const Form::Built* Form::Find(HWND window) const {
@@ -431,138 +358,14 @@ const Form::Built* Form::Find(HWND window) const {
     return nullptr;
 }
 
-std::vector<HWND> Form::TabStops() const {
-    std::vector<const Built*> stops;
-    for (const Built& built : built_) {
-        if (!TakesFocus(built.row->kind) || built.row->tab == NoTab)
-            continue;
-        bool usable = IsWindowVisible(built.window) != FALSE;
-        // A control inside a disabled panel cannot take the focus either.
-        for (HWND window = built.window; usable && window && window != window_;
-             window = GetParent(window))
-            usable = IsWindowEnabled(window) != FALSE;
-        if (usable)
-            stops.push_back(&built);
-    }
-    std::stable_sort(stops.begin(), stops.end(),
-                     [](const Built* a, const Built* b) { return a->row->tab < b->row->tab; });
-    std::vector<HWND> windows;
-    for (const Built* stop : stops)
-        windows.push_back(stop->window);
-    return windows;
-}
-
-void Form::MoveFocus(int direction) {
-    const std::vector<HWND> stops = TabStops();
-    if (stops.empty())
-        return;
-    HWND focus = GetFocus();
-    auto current = std::find_if(stops.begin(), stops.end(), [focus](HWND stop) {
-        return stop == focus || IsChild(stop, focus);
-    });
-    const auto count = static_cast<std::ptrdiff_t>(stops.size());
-    std::ptrdiff_t next;
-    if (current == stops.end())
-        next = direction > 0 ? 0 : count - 1;
-    else
-        next = ((current - stops.begin()) + (direction > 0 ? 1 : count - 1)) % count;
-    HWND target = stops[static_cast<std::size_t>(next)];
-    ::SetFocus(target);
-    const Built* built = Find(target);
-    if (built && built->row->kind == Kind::TextBox)
-        SendMessageA(target, EM_SETSEL, 0, -1);
-}
-
-void Form::FocusFirst() {
-    const std::vector<HWND> stops = TabStops();
-    if (!stops.empty())
-        ::SetFocus(stops.front());
-}
-
-HWND Form::KeyboardButton() const {
-    for (const Built& built : built_) {
-        if (built.row->state == State::KeyboardButton)
-            return built.window;
-    }
-    return nullptr;
-}
-
-bool Form::HandleKey(const ::MSG& message) {
-    if (!window_ || message.message != WM_KEYDOWN)
-        return false;
-    switch (message.wParam) {
-    case VK_TAB: {
-        if (GetKeyState(VK_CONTROL) < 0)
-            return false;
-        MoveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : +1);
-        // Keyboard use shows the focus rectangle from now on.
-        SendMessageA(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        return true;
-    }
-    case VK_RETURN: {
-        // The marked button is the window's default button: Enter presses the
-        // focused push button, or the marked one when the focus is elsewhere.
-        const Built* focused = Find(GetFocus());
-        HWND button = focused && IsPushButton(*focused->row) ? focused->window : KeyboardButton();
-        // Notified the way the system's dialogs do it: the focus stays where it
-        // is, unlike a click.
-        if (button && IsWindowEnabled(button) && IsWindowVisible(button))
-            SendMessageA(GetParent(button), WM_COMMAND,
-                         MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(button));
-        return true;
-    }
-    case VK_ESCAPE:
-        // Esc closes a dialog the way its close box does; the main window
-        // has no cancel button, so Esc does nothing there.
-        if (description_.frame == Frame::FixedDialog)
-            PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    }
-    return false;
-}
-
-void Form::SetButtonDefault(HWND button, bool isDefault) {
-    SendMessageA(button, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
-
-void Form::OnButtonFocus(const Built& button, bool gotFocus) {
-    // As in the system's dialogs, a focused push button is the one Enter
-    // presses and wears the default frame; otherwise the marked button does.
-    HWND keyboardButton = KeyboardButton();
-    if (gotFocus) {
-        if (keyboardButton && keyboardButton != button.window)
-            SetButtonDefault(keyboardButton, false);
-        SetButtonDefault(button.window, true);
-    } else {
-        if (button.window != keyboardButton)
-            SetButtonDefault(button.window, false);
-        if (keyboardButton)
-            SetButtonDefault(keyboardButton, true);
-    }
-}
-
-void Form::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window_, focus))
-            lastFocus_ = focus;
-        return;
-    }
-    if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_))
-        ::SetFocus(lastFocus_);
-    else
-        FocusFirst();
-}
-
-void Form::OnControlCommand(std::string_view, int, int) {}
+void Form::OnControlCommand(Name, int, int) {}
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (const Built* built = Find(reinterpret_cast<HWND>(lParam))) {
             const int notification = HIWORD(wParam);
-            if (IsPushButton(*built->row) &&
+            if (IsPushButton(built->row->kind) &&
                 (notification == BN_SETFOCUS || notification == BN_KILLFOCUS))
                 OnButtonFocus(*built, notification == BN_SETFOCUS);
             OnControlCommand(built->row->name, built->row->index, notification);
@@ -576,12 +379,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                WindowColour, WindowBrush()))
             return brush;
         break;
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(window_, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, WindowBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillBackground(window_, reinterpret_cast<HDC>(wParam), WindowBrush());
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;

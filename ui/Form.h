@@ -10,11 +10,11 @@
 #include <wrl/client.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/Handles.h"
-#include "ui/Control.h"
+#include "ui/ControlRef.h"
+#include "ui/ControlRow.h"
 
 namespace ui {
 
@@ -28,7 +28,7 @@ enum class Placement { CentreScreen, CentreOwner };
 // The window's own properties; sizes in twips. An outer size of 0 means that
 // only the client area is given and the frame is added to it.
 struct WindowDescription {
-    const char* name;
+    Name name; // what the table's top-level rows give as their container
     const char* title;
     int icon; // the icon resource of the window and its taskbar button; 0 for none
     Frame frame;
@@ -39,39 +39,15 @@ struct WindowDescription {
     int outerHeight = 0;
 };
 
-// A built control, addressed through its Form; valid while the window exists.
-class ControlRef {
-public:
-    ControlRef(HWND window, const Control& row) : window_(window), row_(&row) {}
-
-    HWND Hwnd() const { return window_; }
-    const Control& Row() const { return *row_; }
-
-    std::string Caption() const;
-    void SetCaption(const std::string& caption) const;
-    bool Enabled() const;
-    void SetEnabled(bool enabled) const;
-    bool Visible() const;
-    // Check boxes: 0 cleared, 1 ticked. Changing the value runs the click
-    // handler, as a click does.
-    int Value() const;
-    void SetValue(int value) const;
-    void SetFocus() const;
-
-private:
-    HWND window_;
-    const Control* row_;
-};
-
 class Form {
 public:
-    Form(WindowDescription description, std::vector<ui::Control> table);
+    Form(WindowDescription description, std::vector<ControlRow> table);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     const WindowDescription& Description() const { return description_; }
-    const std::vector<ui::Control>& Table() const { return table_; }
+    const std::vector<ControlRow>& Table() const { return table_; }
 
     // Creates the window hidden, builds every control and runs OnLoad;
     // nothing happens when the window exists already.
@@ -89,7 +65,7 @@ public:
 
     // A control by name, or a group member by name and index. Touching a
     // control of an unloaded form loads it first.
-    ControlRef Control(std::string_view name, int index = NoIndex);
+    ControlRef Control(Name name, int index = NoIndex);
 
     // Positions every control, scales the fonts and sizes the window for the
     // given DPI. Load runs it at the window's DPI; a change of DPI runs it again.
@@ -117,7 +93,7 @@ protected:
     virtual void OnLoad() {}
     // A notification of a control, decoded into its group (or name), index
     // and notification code.
-    virtual void OnControlCommand(std::string_view name, int index, int notification);
+    virtual void OnControlCommand(Name name, int index, int notification);
     // The close box, Alt+F4, the system menu or the system asks to close; the
     // window unloads unless this returns false.
     virtual bool OnCloseRequest() { return true; }
@@ -125,14 +101,14 @@ protected:
 
 private:
     struct Built {
-        const ui::Control* row;
+        const ControlRow* row;
         HWND window;
         Microsoft::WRL::ComPtr<IPicture> picture;
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void BuildControls();
-    HWND ContainerOf(const ui::Control& row) const;
+    HWND ContainerOf(const ControlRow& row) const;
     const Built* Find(HWND window) const;
     // A move to a monitor of another DPI, or a new scale of this one.
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -145,7 +121,7 @@ private:
     void Detach();
 
     WindowDescription description_;
-    std::vector<ui::Control> table_;
+    std::vector<ControlRow> table_;
     HWND window_ = nullptr;
     std::vector<Built> built_;
     base::unique_hfont defaultFont_;

@@ -19,11 +19,50 @@ HBRUSH PanelBrush() {
     return brush.get();
 }
 
+LRESULT FillBackground(HWND window, HDC dc, HBRUSH brush) {
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, brush);
+    return 1;
+}
+
+namespace {
+
+// Kept in the label's user data, which the system's label class leaves to
+// the program.
+constexpr LONG_PTR StatusMark = 0x5354;
+
+bool HighContrast() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+} // namespace
+
+void MarkAsStatus(HWND label) {
+    SetWindowLongPtrA(label, GWLP_USERDATA, StatusMark);
+}
+
 LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush) {
     char className[16] = {};
     GetClassNameA(control, className, sizeof className);
     if (lstrcmpiA(className, "Edit") == 0)
         return 0;
+    if (GetWindowLongPtrA(control, GWLP_USERDATA) == StatusMark) {
+        if (HighContrast()) {
+            // The system's own pair, so the text is as legible as any other.
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        SetBkMode(dc, TRANSPARENT);
+        SetBkColor(dc, background);
+        SetTextColor(dc, StatusColour);
+        return reinterpret_cast<LRESULT>(brush);
+    }
     // Labels are transparent: their background is the container's colour,
     // with nothing else behind them to show through.
     SetBkMode(dc, TRANSPARENT);
@@ -36,12 +75,8 @@ namespace {
 
 LRESULT PanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(panel, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, PanelBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillBackground(panel, reinterpret_cast<HDC>(wParam), PanelBrush());
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (LRESULT brush =

@@ -81,7 +81,7 @@ void Answers::Tick() {
     if (!shown) {
         if (step.form && ++ticks_ > 1000) {
             ++next_;
-            ADD_FAILURE() << step.form->Description().name << " was never shown";
+            ADD_FAILURE() << step.form->Description().name.text << " was never shown";
             step.form->Unload();
         }
         return;

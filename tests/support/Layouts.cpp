@@ -9,57 +9,65 @@
 namespace support {
 
 const std::vector<Expected> MainLayout{
-    {"Picture3", -1, "panel", "Main", nullptr, 120, 120, 6255, 495, true},
-    {"Image3", -1, "image", "Picture3", nullptr, 0, 0, 600, 480, true},
-    {"Label4", -1, "label", "Picture3", "Change abability of Quillmere and it's programs", 840, 120,
-     4455, 375, true},
-    {"Picture1", -1, "panel", "Main", nullptr, 120, 720, 6255, 1335, true},
-    {"Label2", -1, "label", "Picture1", "Backup  Utility", 240, 120, 3975, 255, true},
-    {"UCh", 0, "check box", "Picture1", "Disable Backup Utility", 480, 480, 3375, 255, true},
-    {"ULPr", 0, "label", "Picture1", "Program", 480, 840, 855, 375, true},
-    {"Txt", 0, "text box", "Picture1", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 0, "push button", "Picture1", "Browes", 5280, 840, 810, 330, true},
-    {"Image4", -1, "image", "Picture1", nullptr, 5520, 120, 495, 495, true},
-    {"Picture2", -1, "panel", "Main", nullptr, 120, 2160, 6255, 1335, true},
-    {"Label3", -1, "label", "Picture2", "Disk Cleanup Utility", 240, 120, 3975, 255, true},
-    {"UCh", 1, "check box", "Picture2", "Disable Disk Cleanup", 480, 480, 3375, 255, true},
-    {"ULPr", 1, "label", "Picture2", "Program", 480, 840, 855, 375, true},
-    {"Txt", 1, "text box", "Picture2", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 1, "push button", "Picture2", "Browes", 5280, 840, 855, 330, true},
-    {"Image1", -1, "image", "Picture2", nullptr, 5520, 120, 495, 495, true},
-    {"Picture5", -1, "panel", "Main", nullptr, 120, 3600, 6255, 1335, true},
-    {"Label1", -1, "label", "Picture5", "Disk Defragment Utility", 240, 120, 3975, 255, true},
-    {"UCh", 2, "check box", "Picture5", "Disable Disk Defragmenter ", 480, 480, 3375, 255, true},
-    {"ULPr", 2, "label", "Picture5", "Program", 480, 840, 855, 375, true},
-    {"Txt", 2, "text box", "Picture5", "Text1", 1320, 840, 3855, 330, true},
-    {"UCmd", 2, "push button", "Picture5", "Browes", 5280, 840, 855, 330, true},
-    {"Image2", -1, "image", "Picture5", nullptr, 5520, 120, 495, 495, true},
-    {"UCmd", 5, "push button", "Main", "About", 120, 5040, 1095, 330, true},
-    {"UCmd", 6, "push button", "Main", "OK", 2880, 5040, 1095, 330, true},
-    {"UCmd", 3, "push button", "Main", "Default", 4080, 5040, 1095, 330, true},
-    {"UCmd", 4, "push button", "Main", "Apply", 5280, 5040, 1095, 330, false},
+    {mc::Picture3, -1, "panel", mc::MainForm, nullptr, 120, 120, 6255, 495, true},
+    {mc::Image3, -1, "image", mc::Picture3, nullptr, 0, 0, 600, 480, true},
+    {mc::Label4, -1, "label", mc::Picture3, "Change abability of Quillmere and it's programs", 840,
+     120, 4455, 375, true},
+    {mc::Picture1, -1, "panel", mc::MainForm, nullptr, 120, 720, 6255, 1335, true},
+    {mc::Label2, -1, "label", mc::Picture1, "Backup  Utility", 240, 120, 3975, 255, true},
+    {mc::UCh, 0, "check box", mc::Picture1, "Disable Backup Utility", 480, 480, 3375, 255, true},
+    {mc::ULPr, 0, "label", mc::Picture1, "Program", 480, 840, 855, 375, true},
+    {mc::Txt, 0, "text box", mc::Picture1, "Text1", 1320, 840, 3855, 330, true},
+    {mc::UCmd, 0, "push button", mc::Picture1, "Browes", 5280, 840, 810, 330, true},
+    {mc::Image4, -1, "image", mc::Picture1, nullptr, 5520, 120, 495, 495, true},
+    {mc::ULSt, 0, "label", mc::Picture1, "", 3900, 480, 1560, 255, true},
+    {mc::Picture2, -1, "panel", mc::MainForm, nullptr, 120, 2160, 6255, 1335, true},
+    {mc::Label3, -1, "label", mc::Picture2, "Disk Cleanup Utility", 240, 120, 3975, 255, true},
+    {mc::UCh, 1, "check box", mc::Picture2, "Disable Disk Cleanup", 480, 480, 3375, 255, true},
+    {mc::ULPr, 1, "label", mc::Picture2, "Program", 480, 840, 855, 375, true},
+    {mc::Txt, 1, "text box", mc::Picture2, "Text1", 1320, 840, 3855, 330, true},
+    {mc::UCmd, 1, "push button", mc::Picture2, "Browes", 5280, 840, 855, 330, true},
+    {mc::Image1, -1, "image", mc::Picture2, nullptr, 5520, 120, 495, 495, true},
+    {mc::ULSt, 1, "label", mc::Picture2, "", 3900, 480, 1560, 255, true},
+    {mc::Picture5, -1, "panel", mc::MainForm, nullptr, 120, 3600, 6255, 1335, true},
+    {mc::Label1, -1, "label", mc::Picture5, "Disk Defragment Utility", 240, 120, 3975, 255, true},
+    {mc::UCh, 2, "check box", mc::Picture5, "Disable Disk Defragmenter ", 480, 480, 3375, 255,
+     true},
+    {mc::ULPr, 2, "label", mc::Picture5, "Program", 480, 840, 855, 375, true},
+    {mc::Txt, 2, "text box", mc::Picture5, "Text1", 1320, 840, 3855, 330, true},
+    {mc::UCmd, 2, "push button", mc::Picture5, "Browes", 5280, 840, 855, 330, true},
+    {mc::Image2, -1, "image", mc::Picture5, nullptr, 5520, 120, 495, 495, true},
+    {mc::ULSt, 2, "label", mc::Picture5, "", 3900, 480, 1560, 255, true},
+    {mc::UCmd, 5, "push button", mc::MainForm, "About", 120, 5040, 1095, 330, true},
+    {mc::UCmd, 6, "push button", mc::MainForm, "OK", 2880, 5040, 1095, 330, true},
+    {mc::UCmd, 3, "push button", mc::MainForm, "Default", 4080, 5040, 1095, 330, true},
+    {mc::UCmd, 4, "push button", mc::MainForm, "Apply", 5280, 5040, 1095, 330, false},
 };
+
 const std::vector<Expected> AskLayout{
-    {"Picture4", -1, "panel", "Ask", nullptr, 120, 120, 5295, 1215, true},
-    {"Label1", -1, "label", "Picture4", "You want to save the last changes of utilities ?", 90, 240,
-     5115, 345, true},
-    {"Command1", -1, "push button", "Picture4", "Yes", 1200, 720, 1095, 330, true},
-    {"Command2", -1, "push button", "Picture4", "No", 3000, 720, 1095, 330, true},
+    {askc::Picture4, -1, "panel", askc::AskForm, nullptr, 120, 120, 5295, 1215, true},
+    {askc::Label1, -1, "label", askc::Picture4, "You want to save the last changes of utilities ?",
+     90, 240, 5115, 345, true},
+    {askc::Command1, -1, "push button", askc::Picture4, "Yes", 1200, 720, 1095, 330, true},
+    {askc::Command2, -1, "push button", askc::Picture4, "No", 3000, 720, 1095, 330, true},
 };
+
 const std::vector<Expected> MsgLayout{
-    {"Picture4", -1, "panel", "MSG", nullptr, 120, 120, 4455, 1215, true},
-    {"Label1", -1, "label", "Picture4", "Changes has been save successful", 120, 240, 4155, 360,
-     true},
-    {"Command1", -1, "push button", "Picture4", "OK", 1680, 720, 1095, 330, true},
+    {msgc::Picture4, -1, "panel", msgc::MsgForm, nullptr, 120, 120, 4455, 1215, true},
+    {msgc::Label1, -1, "label", msgc::Picture4, "Changes has been save successful", 120, 240, 4155,
+     360, true},
+    {msgc::Command1, -1, "push button", msgc::Picture4, "OK", 1680, 720, 1095, 330, true},
 };
+
 const std::vector<Expected> AboutLayout{
-    {"Picture4", -1, "panel", "About", nullptr, 120, 120, 4815, 1335, true},
-    {"Command1", -1, "push button", "Picture4", "Close", 3360, 840, 1095, 330, true},
-    {"Image1", -1, "image", "Picture4", nullptr, 120, 480, 585, 480, true},
-    {"Label2", -1, "label", "Picture4", "Quillmere, by the Quillmere team", 480, 120, 3615, 240,
+    {aboutc::Picture4, -1, "panel", aboutc::AboutForm, nullptr, 120, 120, 4815, 1335, true},
+    {aboutc::Command1, -1, "push button", aboutc::Picture4, "Close", 3360, 840, 1095, 330, true},
+    {aboutc::Image1, -1, "image", aboutc::Picture4, nullptr, 120, 480, 585, 480, true},
+    {aboutc::Label2, -1, "label", aboutc::Picture4, "Quillmere, by the Quillmere team", 480, 120,
+     3615, 240, true},
+    {aboutc::Label3, -1, "label", aboutc::Picture4, "Lisbon, Portugal", 840, 840, 1665, 240, true},
+    {aboutc::Label4, -1, "label", aboutc::Picture4, "quillmere@example.org", 1200, 480, 3045, 240,
      true},
-    {"Label3", -1, "label", "Picture4", "Lisbon, Portugal", 840, 840, 1665, 240, true},
-    {"Label4", -1, "label", "Picture4", "quillmere@example.org", 1200, 480, 3045, 240, true},
 };
 
 namespace {
@@ -99,17 +107,17 @@ RECT RectInContainer(HWND control) {
 void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout,
                   std::source_location caller) {
     const ::testing::ScopedTrace called(caller.file_name(), static_cast<int>(caller.line()),
-                                        "layout of " + std::string(form.Description().name));
+                                        "layout of " + std::string(form.Description().name.text));
     const int dpi = form.Dpi();
     const double pixel = 1440.0 / dpi;
     for (const Expected& row : layout) {
-        SCOPED_TRACE(std::string(row.name) + "(" + std::to_string(row.index) + ")");
+        SCOPED_TRACE(std::string(row.name.text) + "(" + std::to_string(row.index) + ")");
         HWND control = form.Control(row.name, row.index).Hwnd();
         EXPECT_EQ(row.kind, KindOf(control));
-        HWND container = std::string(row.container) == form.Description().name
+        HWND container = row.container == form.Description().name
                              ? form.Hwnd()
                              : form.Control(row.container).Hwnd();
-        EXPECT_EQ(container, GetParent(control)) << "container " << row.container;
+        EXPECT_EQ(container, GetParent(control)) << "container " << row.container.text;
         if (row.caption) {
             EXPECT_EQ(row.caption, TextOf(control));
         }

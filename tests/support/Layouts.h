@@ -6,15 +6,24 @@
 #include <source_location>
 #include <vector>
 
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/Ask.h"
+#include "dialogs/MSG.h"
 #include "ui/Form.h"
 
 namespace support {
 
+namespace mc = app::MainControls;
+namespace askc = dialogs::AskControls;
+namespace msgc = dialogs::MsgControls;
+namespace aboutc = dialogs::AboutControls;
+
 struct Expected {
-    const char* name;
+    ui::Name name;
     int index;
     const char* kind; // "panel", "label", "check box", "text box", "push button", "image"
-    const char* container;
+    ui::Name container;
     const char* caption; // nullptr: not checked (panels, images)
     int left;
     int top;

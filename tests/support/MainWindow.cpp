@@ -9,7 +9,7 @@ namespace support {
 namespace {
 
 ::testing::AssertionResult state(app::Main& main, bool changed) {
-    const bool applyEnabled = main.UCmd(ApplyButton).Enabled();
+    const bool applyEnabled = main.UCmd(app::MainControls::ApplyButton).Enabled();
     const bool matches = (main.SettingsChanged == True) == changed && applyEnabled == changed;
     return (matches ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
            << "SettingsChanged is " << main.SettingsChanged << ", Apply is "
@@ -19,8 +19,8 @@ namespace {
 // Answers the MSG window with its OK, noting its text.
 void readAndClose(Answers& answers, std::string& message) {
     answers.When(dialogs::MSG::Instance(), [&message](ui::Form& msg) {
-        message = msg.Control("Label1").Caption();
-        Click(msg.Control("Command1").Hwnd());
+        message = msg.Control(dialogs::MsgControls::Label1).Caption();
+        Click(msg.Control(dialogs::MsgControls::Command1).Hwnd());
     });
 }
 
@@ -57,7 +57,9 @@ CloseResult closeAnswering(app::Main& main, const std::string& answer) {
         if (answer == "close box")
             PostMessageA(ask.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
         else
-            Click(ask.Control(answer == "Yes" ? "Command1" : "Command2").Hwnd());
+            Click(ask.Control(answer == "Yes" ? dialogs::AskControls::Command1
+                                              : dialogs::AskControls::Command2)
+                      .Hwnd());
     });
     readAndClose(answers, result.message);
     SendMessageA(main.Hwnd(), WM_CLOSE, 0, 0);

@@ -16,8 +16,7 @@
 
 namespace support {
 
-// The bottom row of UCmd; 0 to 2 are the rows' browse buttons.
-inline constexpr int DefaultButton = 3, ApplyButton = 4, AboutButton = 5, OkButton = 6;
+namespace mc = app::MainControls;
 
 // The window as it is created, before its load handler fills the rows from the
 // registry: what the layout describes.

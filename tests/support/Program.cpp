@@ -47,11 +47,11 @@ std::optional<DWORD> runAndWait(std::string commandLine) {
     return code;
 }
 
-StartedProgram::StartedProgram() {
+StartedProgram::StartedProgram(const std::string& fromTests) {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     path_ = path;
-    path_ = path_.substr(0, path_.find_last_of("\\/") + 1) + QUILLMERE_FROM_TESTS;
+    path_ = path_.substr(0, path_.find_last_of("\\/") + 1) + fromTests;
     std::string commandLine = "\"" + path_ + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -23,13 +23,13 @@ bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds = 1000
 // start or did not end within a minute.
 std::optional<DWORD> runAndWait(std::string commandLine);
 
-// Quillmere.exe, started from the test's own folder; ended by force if a case
-// leaves it running. Its main window is the one of its visible top-level
-// windows that is no message box ("#32770") and has an "Apply" button: the
+// Quillmere.exe, started from its path relative to the test's own folder
+// (QUILLMERE_FROM_TESTS); ended by force if a case leaves it running. Its main window is the one of
+// its visible top-level windows that is no message box ("#32770") and has an "Apply" button: the
 // program's other windows share its title.
 class StartedProgram {
 public:
-    StartedProgram();
+    explicit StartedProgram(const std::string& fromTests);
     ~StartedProgram();
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;

@@ -1,11 +1,28 @@
 // One row of a window's control table: a control as the layout describes it,
 // geometry in twips relative to its container's client area. A window's table
-// is kept in the layout's own column order so that it can be read beside it.
+// is kept in the layout's own column order so that it can be read beside it;
+// the trailing columns a window's layout does not use keep their defaults.
 #pragma once
+
+#include <string_view>
 
 namespace ui {
 
-enum class Kind { Panel, Label, CheckBox, TextBox, PushButton, Image };
+// A control's name as its window's table gives it. It is built only
+// explicitly, from the constants each window declares beside its table, so
+// that a misspelt name fails to compile rather than at run time.
+struct Name {
+    constexpr explicit Name(const char* name) : text(name) {}
+    friend constexpr bool operator==(Name a, Name b) {
+        return std::string_view(a.text) == std::string_view(b.text);
+    }
+
+    const char* text;
+};
+
+// A StatusLabel is a label whose text warns: it is drawn in a colour that
+// stands out on its container, and in the system's colours in high contrast.
+enum class Kind { Panel, Label, StatusLabel, CheckBox, TextBox, PushButton, Image };
 
 // Panels and images draw no text and name no font.
 enum class Font { None, Default, Title, DialogText };
@@ -15,7 +32,7 @@ enum class Font { None, Default, Title, DialogText };
 enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
 
 // None where the layout gives no alignment; such text is drawn left-aligned.
-enum class Align { None, Left, Centre };
+enum class Align { None, Left, Centre, Right };
 
 // A picture stored in the executable as a resource of type "GIF".
 struct Gif {
@@ -34,19 +51,19 @@ struct Content {
 inline constexpr int NoIndex = -1; // a single control, not a member of a group
 inline constexpr int NoTab = -1;   // images take no place in the tab order
 
-struct Control {
-    const char* name;
+struct ControlRow {
+    Name name;
     int index;
     Kind kind;
-    const char* container;
+    Name container; // the window's own name for its top-level controls
     Content content;
     int left;
     int top;
     int width;
     int height;
-    Font font;
-    State state;
-    int tab;
+    Font font = Font::None;
+    State state = State::None;
+    int tab = NoTab;
     Align align = Align::None;
 };
 
@@ -54,6 +71,10 @@ struct Control {
 // a tab index but are passed over.
 constexpr bool TakesFocus(Kind kind) {
     return kind == Kind::CheckBox || kind == Kind::TextBox || kind == Kind::PushButton;
+}
+
+constexpr bool IsPushButton(Kind kind) {
+    return kind == Kind::PushButton;
 }
 
 } // namespace ui

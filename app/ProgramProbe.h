@@ -1,0 +1,14 @@
+// The command-line rules answered by the running system: its environment,
+// its drives and files, and its search for programs.
+#pragma once
+
+#include <string_view>
+
+#include "app/CommandLine.h"
+
+namespace app {
+
+// The row's status on this machine. Touches only local fixed drives.
+ProgramStatus ProbeProgram(std::string_view commandLine);
+
+} // namespace app
