@@ -10,7 +10,7 @@
 #include "registry/RegistryError.h"
 #include "res/resource.h"
 #include "ui/Dpi.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/Form.h"
 #include "ui/MessageLoop.h"
 #include "ui/OpenFileDialog.h"
