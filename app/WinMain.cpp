@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/Main.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/MessageLoop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -16,7 +16,7 @@
 #include "dialogs/Ask.h"
 #include "dialogs/Functions.h"
 #include "dialogs/MSG.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/MessageLoop.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "support/Answers.h"
 #include "ui/Dpi.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/Form.h"
 #include "ui/MessageLoop.h"
 #include "ui/OpenFileDialog.h"

@@ -8,7 +8,7 @@
 
 #include "base/SystemFunction.h"
 #include "ui/Dpi.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/MessageLoop.h"
 #include "ui/Picture.h"
 #include "ui/Widgets.h"

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "base/Handles.h"
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 #include "ui/Picture.h"
 
 namespace ui {

@@ -1,4 +1,4 @@
-#include "ui/Failure.h"
+#include "ui/FatalError.h"
 
 #include <windows.h>
 
