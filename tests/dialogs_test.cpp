@@ -94,7 +94,7 @@ TEST_F(Dialogs, AskIsBuiltAsItsLayoutSays) {
     Observed seen;
     Answers answer(ask, [&](ui::Form& shown) {
         seen = Observe(shown);
-        ExpectLayout(shown, AskLayout);
+        EXPECT_LAYOUT(shown, AskLayout);
         ExpectDialogFonts(shown, {askc::Label1}, askc::Command1);
         EXPECT_EQ("Quillmere", TextOf(shown.Hwnd()));
         EXPECT_TRUE(GetWindowLongPtrA(shown.Control(askc::Label1).Hwnd(), GWL_STYLE) & SS_CENTER);
@@ -111,7 +111,7 @@ TEST_F(Dialogs, MSGIsBuiltAsItsLayoutSays) {
     Observed seen;
     Answers answer(msg, [&](ui::Form& shown) {
         seen = Observe(shown);
-        ExpectLayout(shown, MsgLayout);
+        EXPECT_LAYOUT(shown, MsgLayout);
         ExpectDialogFonts(shown, {msgc::Label1}, msgc::Command1);
         shown.Unload();
     });
@@ -125,7 +125,7 @@ TEST_F(Dialogs, AboutIsBuiltAsItsLayoutSays) {
     Observed seen;
     Answers answer(about, [&](ui::Form& shown) {
         seen = Observe(shown);
-        ExpectLayout(shown, AboutLayout);
+        EXPECT_LAYOUT(shown, AboutLayout);
         ExpectDialogFonts(shown, {aboutc::Label2, aboutc::Label3, aboutc::Label4},
                           aboutc::Command1);
         EXPECT_NE(nullptr, ui::ImagePicture(shown.Control(aboutc::Image1).Hwnd()));

@@ -75,7 +75,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
     {
         SCOPED_TRACE(std::string(form.Description().name.text) + " as created at " +
                      std::to_string(startDpi) + " DPI");
-        ExpectLayout(form, layout);
+        EXPECT_LAYOUT(form, layout);
         checkSize(startDpi);
     }
     const long startHeight = std::labs(FontOf(ControlOf(form, fonts.standard.front())).lfHeight);
@@ -87,7 +87,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
 
         const RECT suggested = DeliverDpiChange(form, dpi);
         ASSERT_EQ(dpi, form.Dpi());
-        ExpectLayout(form, layout);
+        EXPECT_LAYOUT(form, layout);
 
         RECT window;
         GetWindowRect(form.Hwnd(), &window);

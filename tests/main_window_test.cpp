@@ -94,7 +94,7 @@ Background BackgroundOf(HWND control) {
 
 TEST_F(MainWindow, EveryControlMatchesTheLayout) {
     EXPECT_EQ(31u, main.Table().size()) << "one row per control of the layout";
-    ExpectLayout(main, MainLayout);
+    EXPECT_LAYOUT(main, MainLayout);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(0, main.UCh(row).Value()) << "UCh(" << row << ") starts cleared";
 }
@@ -241,7 +241,7 @@ TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
 TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {
     main.ApplyLayout(144);
     ASSERT_EQ(144, main.Dpi());
-    ExpectLayout(main, MainLayout);
+    EXPECT_LAYOUT(main, MainLayout);
     RECT window;
     GetWindowRect(main.Hwnd(), &window);
     EXPECT_NEAR(ToTwips(window.right - window.left, 144), 6615, 10);

@@ -1,10 +1,10 @@
-#include "support/Answers.h"
+#include "Answers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "support/Windows.h"
+#include "WindowAccess.h"
 
 namespace support {
 

@@ -1,10 +1,10 @@
-#include "support/Layouts.h"
+#include "Layouts.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "support/Windows.h"
+#include "WindowAccess.h"
 
 namespace support {
 
@@ -104,10 +104,8 @@ RECT RectInContainer(HWND control) {
 
 } // namespace
 
-void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout,
-                  std::source_location caller) {
-    const ::testing::ScopedTrace called(caller.file_name(), static_cast<int>(caller.line()),
-                                        "layout of " + std::string(form.Description().name.text));
+void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout) {
+    SCOPED_TRACE("layout of " + std::string(form.Description().name.text));
     const int dpi = form.Dpi();
     const double pixel = 1440.0 / dpi;
     for (const Expected& row : layout) {

@@ -3,7 +3,8 @@
 // slip in those tables shows as a failing test instead of agreeing with itself.
 #pragma once
 
-#include <source_location>
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "app/Main.h"
@@ -38,9 +39,14 @@ extern const std::vector<Expected> MsgLayout;
 extern const std::vector<Expected> AboutLayout;
 
 // Checks every row of the layout against the built form: kind, container,
-// caption, geometry in twips within a pixel, enabled and visible. Failures
-// name the caller's line.
-void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout,
-                  std::source_location caller = std::source_location::current());
+// caption, geometry in twips within a pixel, enabled and visible.
+void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout);
 
 } // namespace support
+
+// ExpectLayout, with failures that name the line that asked.
+#define EXPECT_LAYOUT(form, layout)                                                                \
+    do {                                                                                           \
+        SCOPED_TRACE("the layout checked here");                                                   \
+        ::support::ExpectLayout(form, layout);                                                     \
+    } while (false)

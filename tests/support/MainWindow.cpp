@@ -1,8 +1,8 @@
-#include "support/MainWindow.h"
+#include "MainWindow.h"
 
+#include "Answers.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
-#include "support/Answers.h"
 
 namespace support {
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/Main.h"
-#include "support/ToolKeys.h"
-#include "support/Windows.h"
+#include "ToolKeys.h"
 #include "ui/MessageLoop.h"
+#include "WindowAccess.h"
 
 namespace support {
 

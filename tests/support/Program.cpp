@@ -1,9 +1,9 @@
-#include "support/Program.h"
+#include "Program.h"
 
 #include <algorithm>
 
 #include "app/Tools.h"
-#include "support/Windows.h"
+#include "WindowAccess.h"
 
 namespace support {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "support/ToolKeys.h"
+#include "ToolKeys.h"
 
 namespace support {
 

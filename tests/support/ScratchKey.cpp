@@ -1,4 +1,4 @@
-#include "support/ScratchKey.h"
+#include "ScratchKey.h"
 
 #include <aclapi.h>
 #include <objbase.h>

@@ -1,4 +1,4 @@
-#include "support/Text.h"
+#include "Text.h"
 
 #include <windows.h>
 

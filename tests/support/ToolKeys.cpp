@@ -1,7 +1,7 @@
-#include "support/ToolKeys.h"
+#include "ToolKeys.h"
 
 #include "app/Tools.h"
-#include "support/Text.h"
+#include "Text.h"
 
 namespace support {
 

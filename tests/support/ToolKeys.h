@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ScratchKey.h"
+#include "ScratchKey.h"
 
 namespace support {
 

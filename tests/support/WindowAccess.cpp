@@ -1,4 +1,4 @@
-#include "support/Windows.h"
+#include "WindowAccess.h"
 
 namespace support {
 
