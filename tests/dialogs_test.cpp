@@ -78,11 +78,7 @@ void ExpectDialogFrame(const Observed& seen, HWND main, int clientWidth, int cli
 void ExpectDialogFonts(ui::Form& dialog, const std::vector<ui::Name>& labels, ui::Name button) {
     for (ui::Name label : labels) {
         SCOPED_TRACE(label.text);
-        const LOGFONTA font = FontOf(dialog.Control(label).Hwnd());
-        EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
-        EXPECT_EQ(FW_BOLD, font.lfWeight);
-        EXPECT_EQ(178, font.lfCharSet);
-        EXPECT_EQ(FontHeight(9.75, dialog.Dpi()), font.lfHeight);
+        ExpectTitleFont(dialog.Control(label).Hwnd(), 9.75, dialog.Dpi());
     }
     EXPECT_EQ(FW_NORMAL, FontOf(dialog.Control(button).Hwnd()).lfWeight);
 }

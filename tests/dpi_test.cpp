@@ -17,6 +17,7 @@
 #include "dialogs/MSG.h"
 #include "support/Layouts.h"
 #include "support/MainWindow.h"
+#include "support/Text.h"
 #include "ui/Dpi.h"
 #include "ui/MessageLoop.h"
 
@@ -99,10 +100,7 @@ void ExpectEveryDpi(ui::Form& form, const std::vector<Expected>& layout, const F
 
         for (Named label : fonts.bold) {
             SCOPED_TRACE(label.name.text);
-            const LOGFONTA font = FontOf(ControlOf(form, label));
-            EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
-            EXPECT_EQ(FW_BOLD, font.lfWeight);
-            EXPECT_EQ(FontHeight(fonts.boldPoints, dpi), font.lfHeight);
+            ExpectTitleFont(ControlOf(form, label), fonts.boldPoints, dpi);
         }
         const LOGFONTA standard = FontOf(ControlOf(form, fonts.standard.front()));
         EXPECT_EQ(FW_NORMAL, standard.lfWeight);
@@ -155,10 +153,9 @@ protected:
 TEST_F(DpiChange, MainIsCreatedAtTheDpiOfItsScreen) {
     EXPECT_EQ(ui::WindowDpi(main.Hwnd()), main.Dpi());
     // Set by the run at a chosen screen DPI, so that it cannot pass at 96.
-    char wanted[16] = {};
-    if (GetEnvironmentVariableA("QUILLMERE_SCREEN_DPI", wanted, sizeof wanted) > 0) {
-        EXPECT_EQ(std::atoi(wanted), ui::ScreenDpi());
-        EXPECT_EQ(std::atoi(wanted), main.Dpi());
+    if (const std::string wanted = environment("QUILLMERE_SCREEN_DPI"); !wanted.empty()) {
+        EXPECT_EQ(std::stoi(wanted), ui::ScreenDpi());
+        EXPECT_EQ(std::stoi(wanted), main.Dpi());
     }
 }
 

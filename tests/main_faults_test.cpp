@@ -123,9 +123,7 @@ protected:
 
 // The ctest entry that disables the shell object says so in the environment.
 bool shellObjectDisabled() {
-    char mode[16] = {};
-    return GetEnvironmentVariableA("QUILLMERE_SHELL_OBJECT", mode, sizeof mode) > 0 &&
-           std::string(mode) == "absent";
+    return environment("QUILLMERE_SHELL_OBJECT") == "absent";
 }
 
 // REG_EXPAND_SZ when a second "%" follows the first at least two places on.
@@ -204,7 +202,7 @@ TEST_F(SavingWindow, TheShellObjectWritesIntoTheRedirectionAndNotTheMachine) {
     EXPECT_EQ((RawValue{type, bytesOf("C:\\new.exe\0"s)}), machine.Scratch().get("", keyOf(0)))
         << "seen in the scratch key itself";
     for (int row = 0; row < app::ToolCount; ++row)
-        EXPECT_TRUE(sameKey(machineKeys[row], machine.MachineKey(keyOf(row))))
+        EXPECT_EQ(machineKeys[row], machine.MachineKey(keyOf(row)))
             << "the machine's own " << keyOf(row);
 }
 

@@ -170,11 +170,7 @@ TEST_F(MainWindow, TitlesUseBoldSansSerifAndEverythingElseTheDefaultFont) {
     const int dpi = main.Dpi();
     for (ui::Name title : {mc::Label4, mc::Label2, mc::Label3, mc::Label1}) {
         SCOPED_TRACE(title.text);
-        const LOGFONTA font = FontOf(main.Control(title).Hwnd());
-        EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
-        EXPECT_EQ(FW_BOLD, font.lfWeight);
-        EXPECT_EQ(178, font.lfCharSet);
-        EXPECT_EQ(FontHeight(8.25, dpi), font.lfHeight);
+        ExpectTitleFont(main.Control(title).Hwnd(), 8.25, dpi);
     }
     const LOGFONTA standard = FontOf(main.UCh(0).Hwnd());
     EXPECT_EQ(FW_NORMAL, standard.lfWeight);

@@ -91,9 +91,7 @@ TEST(RegistryDeletion, DleteKeyAndSubKeysRemovesTheLongestLegalName) {
     const std::string longest(255, 'z');
     scratch.createChild("", longest);
     ASSERT_TRUE(scratch.exists(longest)) << "the full path must be addressable";
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path());
+    Registry registry = scratch.registryAt();
     registry.DleteKeyAndSubKeys();
     EXPECT_FALSE(scratch.exists());
 }
@@ -127,9 +125,7 @@ TEST(RegistryLocalMachine, DleteKeyAndSubKeysUnderLocalMachine) {
     ScratchKey scratch(HKEY_LOCAL_MACHINE);
     scratch.create("A\\A1");
     scratch.create("B");
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path());
+    Registry registry = scratch.registryAt();
     const std::uintptr_t before = freshHandleValue();
     registry.DleteKeyAndSubKeys();
     EXPECT_FALSE(scratch.exists());

@@ -205,8 +205,7 @@ TEST_F(ValueDataOddData, ExpansionsThatOutgrowThePlatformGiveAllOrRaiseInvalidAr
 
 TEST(RegistryKeyNames, NamesOfOneTo255CharactersWorkThroughEveryOperation) {
     ScratchKey scratch(HKEY_CURRENT_USER, shortParent);
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
+    Registry registry = scratch.registryAt();
     registry.ValueName("v");
     registry.ValueType(REG_SZ);
     for (std::size_t length = 1; length <= 255; ++length) {
@@ -454,9 +453,7 @@ TEST_P(LinkBelowDeletedKey, DeletesTheLinkButNotItsTarget) {
     ASSERT_TRUE(scratch.exists("Doomed\\Within\\Link\\T1\\Deep"))
         << "the link must lead to the target";
 
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Doomed"));
+    Registry registry = scratch.registryAt("Doomed");
     const std::uintptr_t before = freshHandleValue();
     registry.DleteKeyAndSubKeys();
     EXPECT_LE(freshHandleValue(), before);
@@ -473,9 +470,7 @@ TEST_P(LinkBelowDeletedKey, ALinkAddressedItselfIsDeletedAlone) {
     scratch.create("Target\\T1");
     SymbolicLink link(scratch.root(), scratch.path("Link"), scratch.path("Target"));
 
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Link"));
+    Registry registry = scratch.registryAt("Link");
     registry.DleteKeyAndSubKeys();
 
     EXPECT_TRUE(scratch.exists("Target\\T1"));
@@ -487,9 +482,7 @@ TEST_P(LinkBelowDeletedKey, ALinkToAMissingTargetIsDeletedToo) {
     scratch.create("Doomed");
     SymbolicLink link(scratch.root(), scratch.path("Doomed\\Dangling"), scratch.path("Nowhere"));
 
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Doomed"));
+    Registry registry = scratch.registryAt("Doomed");
     registry.DleteKeyAndSubKeys();
 
     EXPECT_FALSE(linkExists(scratch.root(), scratch.path("Doomed\\Dangling")));
@@ -503,9 +496,7 @@ TEST_P(LinkBelowDeletedKey, ALinkToItsOwnParentEndsTheDescent) {
     SymbolicLink link(scratch.root(), scratch.path("Doomed\\Loop"), scratch.path("Doomed"));
     ASSERT_TRUE(scratch.exists("Doomed\\Loop\\Loop\\Child"));
 
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Doomed"));
+    Registry registry = scratch.registryAt("Doomed");
     registry.DleteKeyAndSubKeys();
 
     EXPECT_FALSE(linkExists(scratch.root(), scratch.path("Doomed\\Loop")));

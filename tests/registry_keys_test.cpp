@@ -64,9 +64,7 @@ TEST_F(RegistryTest, CreateKeyFailureRaises26001WithThePath) {
 TEST(RegistryLocalMachine, CreateKeyWithoutTheRightToOpenItRaises) {
     ScratchKey scratch(HKEY_LOCAL_MACHINE);
     scratch.deny("", KEY_SET_VALUE);
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path());
+    Registry registry = scratch.registryAt();
     const RegistryError error = raisedBy([&] { registry.CreateKey(); });
     EXPECT_EQ(26001, error.Number());
     EXPECT_EQ("Failed to create registry Key: '" + scratch.path(), error.Description());
@@ -120,9 +118,7 @@ TEST_F(RegistryTest, DeleteValueOfAMissingValueRaises26001) {
 
 TEST(RegistryLocalMachine, DeleteValueOfAMissingKeyRaisesTheOpenFailure) {
     ScratchKey scratch(HKEY_LOCAL_MACHINE);
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Missing"));
+    Registry registry = scratch.registryAt("Missing");
     const RegistryError error = raisedBy([&] { registry.DeleteValue(); });
     EXPECT_EQ(26001, error.Number());
     EXPECT_EQ(source, error.Source());

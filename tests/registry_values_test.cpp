@@ -179,9 +179,7 @@ TEST(RegistryLocalMachine, WriteWithoutTheRightToOpenTheKeyRaises26001) {
     scratch.create("Open");
     scratch.create("Closed");
     scratch.deny("Closed", KEY_SET_VALUE);
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Open"));
+    Registry registry = scratch.registryAt("Open");
     registry.ValueType(REG_SZ);
     registry.ValueData(Variant("first"));
 
@@ -250,9 +248,7 @@ TEST_F(RegistryTest, SetDefaultOfAFreshValueWritesTheEmptyText) {
 
 TEST(RegistryLocalMachine, SetDefaultNamesTheRootAndBothLevels) {
     ScratchKey scratch(HKEY_LOCAL_MACHINE);
-    Registry registry;
-    registry.KeyClass(scratch.keyClass());
-    registry.KeyName(scratch.path("Level"));
+    Registry registry = scratch.registryAt("Level");
     registry.ValueType(REG_SZ);
     registry.ValueData(Variant("%SystemRoot%\\x"));
     registry.ValueType(REG_EXPAND_SZ);

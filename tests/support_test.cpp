@@ -38,15 +38,15 @@ TEST(KeySnapshot, RestoresValuesSubKeysAndAccessListsExactly) {
     ASSERT_TRUE(snapshot.has_value());
     EXPECT_EQ(2u, snapshot->values.size());
     EXPECT_EQ(3u, snapshot->subkeys.size());
-    EXPECT_FALSE(sameKey(snapshot, snapshotKey(scratch.root(), tree))) << "the denial is lifted";
+    EXPECT_NE(snapshot, snapshotKey(scratch.root(), tree)) << "the denial is lifted";
 
     RegDeleteTreeA(scratch.root(), scratch.path("Tree\\A").c_str());
     scratch.set("number", REG_DWORD, {8, 0, 0, 0}, "Tree\\B");
     scratch.create("Tree\\New");
-    EXPECT_FALSE(sameKey(snapshot, snapshotKey(scratch.root(), tree)));
+    EXPECT_NE(snapshot, snapshotKey(scratch.root(), tree));
 
     restoreKey(scratch.root(), tree, snapshot);
-    EXPECT_TRUE(sameKey(snapshot, snapshotKey(scratch.root(), tree)));
+    EXPECT_EQ(snapshot, snapshotKey(scratch.root(), tree));
     EXPECT_EQ((RawValue{REG_DWORD, {7, 0, 0, 0}}), scratch.get("number", "Tree\\A\\Deeper"));
     EXPECT_EQ(std::nullopt, scratch.get("number", "Tree\\B"));
     EXPECT_FALSE(scratch.exists("Tree\\New"));
@@ -60,8 +60,8 @@ TEST(KeySnapshot, RestoresAMissingKeyAsMissing) {
     const std::optional<KeyContents> missing = snapshotKey(scratch.root(), scratch.path("Gone"));
     EXPECT_EQ(std::nullopt, missing);
     scratch.create("Gone\\Below");
-    EXPECT_FALSE(sameKey(missing, snapshotKey(scratch.root(), scratch.path("Gone"))));
+    EXPECT_NE(missing, snapshotKey(scratch.root(), scratch.path("Gone")));
     restoreKey(scratch.root(), scratch.path("Gone"), missing);
     EXPECT_FALSE(scratch.exists("Gone"));
-    EXPECT_TRUE(sameKey(missing, snapshotKey(scratch.root(), scratch.path("Gone"))));
+    EXPECT_EQ(missing, snapshotKey(scratch.root(), scratch.path("Gone")));
 }

@@ -129,4 +129,12 @@ void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout) {
     }
 }
 
+void ExpectTitleFont(HWND control, double points, int dpi) {
+    const LOGFONTA font = FontOf(control);
+    EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
+    EXPECT_EQ(FW_BOLD, font.lfWeight);
+    EXPECT_EQ(178, font.lfCharSet);
+    EXPECT_EQ(FontHeight(points, dpi), font.lfHeight);
+}
+
 } // namespace support

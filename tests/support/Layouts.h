@@ -42,6 +42,10 @@ extern const std::vector<Expected> AboutLayout;
 // caption, geometry in twips within a pixel, enabled and visible.
 void ExpectLayout(ui::Form& form, const std::vector<Expected>& layout);
 
+// The layout's title font: "MS Sans Serif" bold with the Arabic character
+// set, at the point size for the DPI.
+void ExpectTitleFont(HWND control, double points, int dpi);
+
 } // namespace support
 
 // ExpectLayout, with failures that name the line that asked.

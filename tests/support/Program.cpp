@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Tools.h"
+#include "Text.h"
 #include "WindowAccess.h"
 
 namespace support {
@@ -168,9 +169,7 @@ std::string clickRemoteAndReadMessage(const StartedProgram& program, HWND button
 }
 
 void ProgramTest::SetUp() {
-    char disposable[8] = {};
-    GetEnvironmentVariableA("QUILLMERE_DISPOSABLE_REGISTRY", disposable, sizeof disposable);
-    if (std::string(disposable) != "1")
+    if (environment("QUILLMERE_DISPOSABLE_REGISTRY") != "1")
         GTEST_SKIP() << "this case starts Quillmere.exe, which changes the machine's own tool "
                         "keys; it runs only where QUILLMERE_DISPOSABLE_REGISTRY=1 says the "
                         "registry is disposable, as scripts/test does for its Wine prefix";
@@ -179,11 +178,10 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
-    for (std::size_t row = 0; row < saved_.size(); ++row) {
-        restoreKey(HKEY_LOCAL_MACHINE, keyOf(static_cast<int>(row)), saved_[row]);
-        EXPECT_TRUE(
-            sameKey(saved_[row], snapshotKey(HKEY_LOCAL_MACHINE, keyOf(static_cast<int>(row)))))
-            << keyOf(static_cast<int>(row)) << " as it was before the case";
+    for (int row = 0; row < static_cast<int>(saved_.size()); ++row) {
+        restoreKey(HKEY_LOCAL_MACHINE, keyOf(row), saved_[row]);
+        EXPECT_EQ(saved_[row], snapshotKey(HKEY_LOCAL_MACHINE, keyOf(row)))
+            << keyOf(row) << " as it was before the case";
     }
 }
 

@@ -81,45 +81,44 @@ std::optional<RawValue> Keys::get(const std::string& name, const std::string& re
     return value;
 }
 
+Registry Keys::registryAt(const std::string& relative) const {
+    Registry registry;
+    registry.KeyClass(keyClass());
+    registry.KeyName(path(relative));
+    return registry;
+}
+
 KeyDenial::KeyDenial(HKEY root, const std::string& path, DWORD deniedRights) : path_(path) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC, key_.put()))
-        return;
     DWORD size = 0;
-    RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    if (RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC, key_.put()) ||
+        RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &size) !=
+            ERROR_INSUFFICIENT_BUFFER)
+        return;
     original_.resize(size);
     BOOL present = FALSE, defaulted = FALSE;
     PACL original = nullptr;
-    if (RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, original_.data(), &size) ||
-        !GetSecurityDescriptorDacl(original_.data(), &present, &original, &defaulted))
-        return;
     BYTE everyone[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof everyone;
-    if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize))
+    if (RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, original_.data(), &size) ||
+        !GetSecurityDescriptorDacl(original_.data(), &present, &original, &defaulted) ||
+        !CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize))
         return;
-    // Deny first, then what the key allowed before; a key without an access
-    // list allowed everyone everything, so that is spelled out instead.
-    const DWORD aceSize = sizeof(ACCESS_DENIED_ACE) - sizeof(DWORD) + sidSize;
-    const DWORD aclSize = sizeof(ACL) + aceSize + (original ? original->AclSize : aceSize);
-    acl_.assign(aclSize, 0);
-    auto* acl = reinterpret_cast<PACL>(acl_.data());
-    const DWORD revision =
-        std::max<DWORD>(ACL_REVISION, original ? original->AclRevision : ACL_REVISION);
-    if (!InitializeAcl(acl, aclSize, revision) ||
-        !AddAccessDeniedAce(acl, revision, deniedRights, everyone))
+    // The denial goes before what the key allowed; a key without an access
+    // list allowed everyone everything, which is then spelled out.
+    EXPLICIT_ACCESSA entries[2]{};
+    for (EXPLICIT_ACCESSA& entry : entries)
+        BuildTrusteeWithSidA(&entry.Trustee, everyone);
+    entries[0].grfAccessPermissions = deniedRights;
+    entries[0].grfAccessMode = DENY_ACCESS;
+    entries[1].grfAccessPermissions = KEY_ALL_ACCESS;
+    entries[1].grfAccessMode = GRANT_ACCESS;
+    PACL acl = nullptr;
+    if (SetEntriesInAclA(original ? 1 : 2, entries, original, &acl) != ERROR_SUCCESS)
         return;
-    if (original) {
-        for (DWORD i = 0; i < original->AceCount; ++i) {
-            void* ace = nullptr;
-            if (!GetAce(original, i, &ace) ||
-                !AddAce(acl, revision, MAXDWORD, ace, static_cast<ACE_HEADER*>(ace)->AceSize))
-                return;
-        }
-    } else if (!AddAccessAllowedAce(acl, revision, KEY_ALL_ACCESS, everyone)) {
-        return;
-    }
     active_ =
         SetSecurityInfo(reinterpret_cast<HANDLE>(key_.get()), SE_REGISTRY_KEY,
                         DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS;
+    LocalFree(acl);
 }
 
 KeyDenial::~KeyDenial() {

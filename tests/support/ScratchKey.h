@@ -53,6 +53,8 @@ public:
     void set(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data,
              const std::string& relative = "") const;
     std::optional<RawValue> get(const std::string& name, const std::string& relative = "") const;
+    // A Registry object pointed at the key.
+    Registry registryAt(const std::string& relative = "") const;
 
 private:
     HKEY root_;
@@ -76,7 +78,6 @@ private:
     std::string path_;
     base::unique_hkey key_;
     std::vector<BYTE> original_; // the key's security descriptor with its access list
-    std::vector<BYTE> acl_;
     bool active_ = false;
 };
 
@@ -103,13 +104,8 @@ private:
 // A Registry pointed at a fresh scratch key under HKEY_CURRENT_USER.
 class RegistryTest : public ::testing::Test {
 protected:
-    RegistryTest() {
-        registry.KeyClass(scratch.keyClass());
-        registry.KeyName(scratch.path());
-    }
-
     ScratchKey scratch;
-    Registry registry;
+    Registry registry = scratch.registryAt();
 };
 
 // The error `action` raises; a test failure when it raises none.

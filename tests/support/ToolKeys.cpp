@@ -1,5 +1,7 @@
 #include "ToolKeys.h"
 
+#include <sddl.h>
+
 #include "app/Tools.h"
 #include "Text.h"
 
@@ -58,30 +60,6 @@ void build(HKEY key, const KeyContents& contents) {
     }
     EXPECT_EQ(0, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
                                    const_cast<BYTE*>(contents.security.data())));
-}
-
-std::string difference(const KeyContents& expected, const KeyContents& actual,
-                       const std::string& where) {
-    if (expected.security != actual.security)
-        return where + ": its access list differs";
-    if (expected.values.size() != actual.values.size())
-        return where + ": " + std::to_string(actual.values.size()) + " values, not " +
-               std::to_string(expected.values.size());
-    for (std::size_t i = 0; i < expected.values.size(); ++i)
-        if (expected.values[i] != actual.values[i])
-            return where + ": value \"" + utf8(expected.values[i].first) + "\" differs";
-    if (expected.subkeys.size() != actual.subkeys.size())
-        return where + ": " + std::to_string(actual.subkeys.size()) + " sub-keys, not " +
-               std::to_string(expected.subkeys.size());
-    for (std::size_t i = 0; i < expected.subkeys.size(); ++i) {
-        const std::string below = where + "\\" + utf8(expected.subkeys[i].name);
-        if (expected.subkeys[i].name != actual.subkeys[i].name)
-            return below + " is missing";
-        if (std::string found = difference(expected.subkeys[i], actual.subkeys[i], below);
-            !found.empty())
-            return found;
-    }
-    return {};
 }
 
 } // namespace
@@ -187,16 +165,22 @@ void restoreKey(HKEY root, const std::string& path, const std::optional<KeyConte
     build(key.get(), *snapshot);
 }
 
-::testing::AssertionResult sameKey(const std::optional<KeyContents>& expected,
-                                   const std::optional<KeyContents>& actual) {
-    if (!expected || !actual)
-        return expected.has_value() == actual.has_value()
-                   ? ::testing::AssertionSuccess() << "both missing"
-                   : ::testing::AssertionFailure() << (expected ? "missing" : "present");
-    const std::string found = difference(*expected, *actual, "the key");
-    if (found.empty())
-        return ::testing::AssertionSuccess() << "the same";
-    return ::testing::AssertionFailure() << found;
+void PrintTo(const KeyContents& key, std::ostream* out) {
+    char* sddl = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(const_cast<BYTE*>(key.security.data()),
+                                                         SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                         &sddl, nullptr);
+    *out << "{\"" << utf8(key.name) << "\" " << (sddl ? sddl : "(no access list)");
+    LocalFree(sddl);
+    for (const auto& [name, value] : key.values) {
+        *out << ", \"" << utf8(name) << "\"=";
+        PrintTo(value, out);
+    }
+    for (const KeyContents& subkey : key.subkeys) {
+        *out << ", ";
+        PrintTo(subkey, out);
+    }
+    *out << "}";
 }
 
 } // namespace support

@@ -83,8 +83,7 @@ private:
 std::optional<KeyContents> snapshotKey(HKEY root, const std::string& path);
 // Deletes the key with its tree and builds it again from the snapshot.
 void restoreKey(HKEY root, const std::string& path, const std::optional<KeyContents>& snapshot);
-// Names the first difference.
-::testing::AssertionResult sameKey(const std::optional<KeyContents>& expected,
-                                   const std::optional<KeyContents>& actual);
+// Its access list in the system's notation, its values and its sub-keys.
+void PrintTo(const KeyContents& key, std::ostream* out);
 
 } // namespace support
