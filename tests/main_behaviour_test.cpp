@@ -44,7 +44,7 @@ TEST_F(MainWindow, LoadsAbsentKeysAsSwitchedOffGreyedRowsInTheCleanState) {
 
 TEST_F(MainWindow, LoadsEachKindOfStoredValue) {
     storeText(0, REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe");
-    createKey(keyOf(1)); // a key without a default value
+    LocalMachine.create(keyOf(1)); // a key without a default value
     store(keyOf(2), REG_DWORD, bytesOfNumber(42));
     load();
 
@@ -86,7 +86,7 @@ TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
         EXPECT_EQ(app::Tools[row].defaultCommandLine, main.Txt(row).Caption());
         EXPECT_EQ(0, main.UCh(row).Value());
         EXPECT_TRUE(rowEnabled(main, row));
-        EXPECT_FALSE(keyExists(keyOf(row)));
+        EXPECT_FALSE(LocalMachine.exists(keyOf(row)));
     }
     EXPECT_TRUE(changed(main));
 }
@@ -109,9 +109,9 @@ TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
 }
 
 TEST_F(MainWindow, SavingStopsAtTheFirstEnabledRowWithoutACommandLine) {
-    createKey(keyOf(0));
+    LocalMachine.create(keyOf(0));
     storeText(1, REG_SZ, "C:\\clean.exe");
-    createKey(keyOf(2));
+    LocalMachine.create(keyOf(2));
     load();
     main.Txt(1).SetCaption("C:\\other.exe");
     main.Txt(0).SetCaption("   "); // spaces only count as missing
@@ -129,13 +129,13 @@ TEST_F(MainWindow, SavingStopsAtTheFirstEnabledRowWithoutACommandLine) {
 
 TEST_F(MainWindow, SavingASwitchedOffRowDeletesItsKeyWithEverythingBelow) {
     storeText(1, REG_SZ, "C:\\clean.exe");
-    createKey(keyOf(1) + "\\Sub\\Deeper"s);
+    LocalMachine.create(keyOf(1) + "\\Sub\\Deeper"s);
     load();
     Click(main.UCh(1).Hwnd());
     ui::ProcessPendingMessages();
     main.Txt(1).SetCaption(""); // a switched-off row needs no command line
     EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
-    EXPECT_FALSE(keyExists(keyOf(1)));
+    EXPECT_FALSE(LocalMachine.exists(keyOf(1)));
     EXPECT_EQ(1, main.UCh(1).Value());
 }
 
@@ -169,11 +169,11 @@ TEST_F(MainWindow, SavingLeavesUntouchedRowsAsStored) {
     main.Txt(2).SetCaption(row2);
     main.Txt(1).SetCaption("C:\\clean.exe /D %c");
     EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
-    const std::optional<RawValue> row0 = rawValue(0);
+    const std::optional<RawValue> row0 = LocalMachine.get("", keyOf(0));
     ASSERT_TRUE(row0);
     EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), row0->type);
     EXPECT_EQ(bytesOf("%SystemRoot%\\system32\\ntbackup.exe"s + '\0'), row0->data);
-    EXPECT_TRUE(keyExists(keyOf(0) + "\\Kept"s));
+    EXPECT_TRUE(LocalMachine.exists(keyOf(0) + "\\Kept"s));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe /D %c"}), storedValue(1));
     EXPECT_EQ((Stored{REG_SZ, "%systemroot%\\system32\\dfrg.msc %c:"}), storedValue(2));
     EXPECT_TRUE(clean(main));
@@ -202,12 +202,12 @@ TEST_F(MainWindow, ClosingChangedAndAnsweringNoOrTheCloseBoxEndsWithoutWriting) 
         EXPECT_TRUE(closed.asked);
         EXPECT_EQ("(none)", closed.message);
         EXPECT_TRUE(closed.ended);
-        EXPECT_FALSE(keyExists(keyOf(0)));
+        EXPECT_FALSE(LocalMachine.exists(keyOf(0)));
     }
 }
 
 TEST_F(MainWindow, ClosingChangedAndAnsweringYesSavesOrStaysOpen) {
-    createKey(keyOf(0));
+    LocalMachine.create(keyOf(0));
     load();
     main.Txt(0).SetCaption("");
     CloseResult closed = closeAnswering(main, "Yes");

@@ -38,7 +38,7 @@ constexpr const char* Saved = "Changes has been save successful";
 void expectToolKeysRemoved() {
     removeToolKeys();
     for (int row = 0; row < app::ToolCount; ++row)
-        EXPECT_FALSE(keyExists(keyOf(row))) << keyOf(row) << " is left behind";
+        EXPECT_FALSE(LocalMachine.exists(keyOf(row))) << keyOf(row) << " is left behind";
 }
 
 // Each case starts with the machine's three tool keys absent and removes them
@@ -68,8 +68,10 @@ TEST_F(ToolKeys, AnErrorWhileSavingEndsTheProgramAfterShowingItsNumberAndDescrip
     storeText(2, REG_SZ, "C:\\old\\defrag.exe");
     KeyDenial denial(HKEY_LOCAL_MACHINE, keyOf(1), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
     ASSERT_TRUE(denial.Active());
-    ASSERT_EQ(ERROR_ACCESS_DENIED, openStatus(keyOf(1), KEY_SET_VALUE)) << "denial in force";
-    ASSERT_EQ(ERROR_SUCCESS, openStatus(keyOf(1), KEY_QUERY_VALUE)) << "reading still allowed";
+    ASSERT_EQ(ERROR_ACCESS_DENIED, LocalMachine.openStatus(keyOf(1), KEY_SET_VALUE))
+        << "denial in force";
+    ASSERT_EQ(ERROR_SUCCESS, LocalMachine.openStatus(keyOf(1), KEY_QUERY_VALUE))
+        << "reading still allowed";
 
     StartedProgram program(QUILLMERE_FROM_TESTS);
     ASSERT_NE(nullptr, program.Main()) << "no main window";
@@ -149,7 +151,7 @@ TEST_F(FaultWindow, AKeyThatCannotBeDeletedStaysAndShowsEnabledAfterApply) {
     store(keyOf(1) + "\\Sub"s, REG_SZ, "below\0"s);
     KeyDenial denial(HKEY_LOCAL_MACHINE, keyOf(1), DELETE | KEY_ENUMERATE_SUB_KEYS);
     ASSERT_TRUE(denial.Active());
-    ASSERT_EQ(ERROR_ACCESS_DENIED, openStatus(keyOf(1), KEY_ENUMERATE_SUB_KEYS))
+    ASSERT_EQ(ERROR_ACCESS_DENIED, LocalMachine.openStatus(keyOf(1), KEY_ENUMERATE_SUB_KEYS))
         << "denial in force";
     load();
     ASSERT_TRUE(rowEnabled(main, 1));
@@ -165,7 +167,7 @@ TEST_F(FaultWindow, AKeyThatCannotBeDeletedStaysAndShowsEnabledAfterApply) {
     EXPECT_EQ("C:\\clean.exe", main.Txt(1).Caption());
     EXPECT_TRUE(clean(main));
     EXPECT_EQ((Stored{REG_SZ, "C:\\clean.exe"}), storedValue(1));
-    EXPECT_TRUE(keyExists(keyOf(1) + "\\Sub"s));
+    EXPECT_TRUE(LocalMachine.exists(keyOf(1) + "\\Sub"s));
 }
 
 TEST(ShellObject, IsThereUnlessThisRunDisablesIt) {
@@ -362,7 +364,7 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
             store(keyOf(row), entry.type, entry.bytes);
         // The registry may report other bytes than were stored (Wine adds a
         // missing terminator); the rules apply to what it reports.
-        const std::optional<RawValue> reported = rawValue(0);
+        const std::optional<RawValue> reported = LocalMachine.get("", keyOf(0));
         ASSERT_TRUE(reported.has_value());
         ASSERT_EQ(entry.type, reported->type);
         const Outcome expected =
@@ -505,7 +507,7 @@ TEST_F(ToolKeys, AWholeSessionChangesNothingOutsideTheThreeToolKeys) {
 
         ASSERT_TRUE(clickRemote(switches[1]));
         EXPECT_EQ(Saved, clickRemoteAndReadMessage(program, program.Button("Apply")));
-        EXPECT_FALSE(keyExists(keyOf(1)));
+        EXPECT_FALSE(LocalMachine.exists(keyOf(1)));
 
         Click(program.Button("OK"));
         EXPECT_EQ(std::optional<DWORD>(0), program.Ended()) << "OK ends the program";

@@ -10,6 +10,28 @@ namespace support {
 
 namespace {
 
+base::unique_handle start(std::string commandLine, DWORD flags, DWORD* processId = nullptr) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &started))
+        return {};
+    CloseHandle(started.hThread);
+    if (processId)
+        *processId = started.dwProcessId;
+    return base::unique_handle(started.hProcess);
+}
+
+// nullopt when the process has not ended within the time.
+std::optional<DWORD> exitCode(HANDLE process, DWORD milliseconds) {
+    DWORD code = 0;
+    if (!process || WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process, &code))
+        return std::nullopt;
+    return code;
+}
+
 bool isTextBox(HWND window) {
     return IsClass(window, "Edit");
 }
@@ -32,19 +54,10 @@ bool waitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
 }
 
 std::optional<DWORD> runAndWait(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &started))
-        return std::nullopt;
-    const base::unique_handle process(started.hProcess), thread(started.hThread);
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+    const base::unique_handle process = start(std::move(commandLine), CREATE_NO_WINDOW);
+    const std::optional<DWORD> code = exitCode(process.get(), 60000);
+    if (process && !code)
         TerminateProcess(process.get(), 1);
-        return std::nullopt;
-    }
-    DWORD code = 1;
-    GetExitCodeProcess(process.get(), &code);
     return code;
 }
 
@@ -53,16 +66,9 @@ StartedProgram::StartedProgram(const std::string& fromTests) {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     path_ = path;
     path_ = path_.substr(0, path_.find_last_of("\\/") + 1) + fromTests;
-    std::string commandLine = "\"" + path_ + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
+    process_ = start("\"" + path_ + "\"", 0, &processId_);
+    if (!process_)
         return;
-    process_.reset(started.hProcess);
-    const base::unique_handle thread(started.hThread);
-    processId_ = started.dwProcessId;
     WaitForInputIdle(process_.get(), 10000);
     waitUntil([this] {
         for (HWND window : topLevelWindows())
@@ -80,11 +86,7 @@ StartedProgram::~StartedProgram() {
 }
 
 std::optional<DWORD> StartedProgram::Ended(DWORD milliseconds) const {
-    if (!process_ || WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0)
-        return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
-    return code;
+    return exitCode(process_.get(), milliseconds);
 }
 
 HWND StartedProgram::Button(const std::string& caption) const {

@@ -9,8 +9,6 @@ namespace support {
 
 namespace {
 
-const Keys machine(HKEY_LOCAL_MACHINE);
-
 KeyContents contentsOf(HKEY key, std::wstring name) {
     KeyContents contents{std::move(name), {}, {}, {}};
     DWORD size = 0;
@@ -73,20 +71,8 @@ void removeToolKeys() {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(row));
 }
 
-bool keyExists(const std::string& path) {
-    return machine.exists(path);
-}
-
-LSTATUS openStatus(const std::string& path, REGSAM access) {
-    return machine.openStatus(path, access);
-}
-
-void createKey(const std::string& path) {
-    machine.create(path);
-}
-
 void store(const std::string& path, DWORD type, const std::string& data, const char* name) {
-    machine.set(name, type, bytesOf(data), path);
+    LocalMachine.set(name, type, bytesOf(data), path);
 }
 
 void storeText(int row, DWORD type, const std::string& text) {
@@ -108,12 +94,8 @@ void PrintTo(const Stored& value, std::ostream* out) {
     *out << "type " << value.type << " \"" << value.text << "\"";
 }
 
-std::optional<RawValue> rawValue(int row) {
-    return machine.get("", keyOf(row));
-}
-
 std::optional<Stored> storedValue(int row) {
-    const std::optional<RawValue> raw = rawValue(row);
+    const std::optional<RawValue> raw = LocalMachine.get("", keyOf(row));
     if (!raw)
         return std::nullopt;
     std::string text(raw->data.begin(), raw->data.end());

@@ -17,13 +17,11 @@
 
 namespace support {
 
+// HKEY_LOCAL_MACHINE, through this process's view of it.
+inline const Keys LocalMachine(HKEY_LOCAL_MACHINE);
+
 const char* keyOf(int row);
 void removeToolKeys();
-bool keyExists(const std::string& path);
-// The status an open of the key for these rights gets.
-LSTATUS openStatus(const std::string& path, REGSAM access);
-// A key without a default value.
-void createKey(const std::string& path);
 // Stores the bytes as they are: a text needs its terminator spelled out.
 void store(const std::string& path, DWORD type, const std::string& data, const char* name = "");
 void storeText(int row, DWORD type, const std::string& text);
@@ -38,8 +36,6 @@ struct Stored {
 };
 void PrintTo(const Stored& value, std::ostream* out);
 
-// The row's unnamed value as the registry reports it to a plain reader.
-std::optional<RawValue> rawValue(int row);
 // The row's unnamed value as text; nullopt when the key or the value is
 // missing.
 std::optional<Stored> storedValue(int row);
