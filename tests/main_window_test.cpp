@@ -34,24 +34,17 @@ protected:
     }
 };
 
-template <typename Window>
-class ShownMain : public ShownMainWindowTest<Window> {
-protected:
-    using ShownMainWindowTest<Window>::main;
+using MainWindow = ShownMainWindowTest<AsCreatedMain>;
+using MainWindowHandlers = ShownMainWindowTest<RecordingMain>;
 
-    // The control that has the focus, as (name, index) of the layout.
-    std::string Focused() {
-        HWND focus = GetFocus();
-        for (const Expected& row : MainLayout) {
-            if (main.Control(row.name, row.index).Hwnd() == focus)
-                return std::string(row.name.text) + " " + std::to_string(row.index);
-        }
-        return "(none)";
+// The control that has the focus, as (name, index) of the layout.
+std::string Focused(app::Main& main) {
+    for (const Expected& row : MainLayout) {
+        if (main.Control(row.name, row.index).Hwnd() == GetFocus())
+            return std::string(row.name.text) + " " + std::to_string(row.index);
     }
-};
-
-using MainWindow = ShownMain<AsCreatedMain>;
-using MainWindowHandlers = ShownMain<RecordingMain>;
+    return "(none)";
+}
 
 COLORREF ErasedColour(HWND window) {
     HDC screen = GetDC(nullptr);
@@ -202,13 +195,13 @@ TEST_F(MainWindow, ImagesHoldTheirPictures) {
 }
 
 TEST_F(MainWindow, TabRunsThroughTheRowsThenTheButtonsAcrossPanels) {
-    EXPECT_EQ("UCh 0", Focused());
+    EXPECT_EQ("UCh 0", Focused(main));
     const std::vector<std::string> order{"Txt 0", "UCmd 0", "UCh 1",  "Txt 1",  "UCmd 1", "UCh 2",
                                          "Txt 2", "UCmd 2", "UCmd 3", "UCmd 6", "UCmd 5", "UCh 0"};
     for (const std::string& expected : order) {
         PressKey(VK_TAB);
         ui::ProcessPendingMessages();
-        EXPECT_EQ(expected, Focused()) << "Apply is disabled and passed over";
+        EXPECT_EQ(expected, Focused(main)) << "Apply is disabled and passed over";
     }
 }
 
@@ -217,7 +210,7 @@ TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
     main.UCmd(mc::DefaultButton).SetFocus();
     PressKey(VK_TAB);
     ui::ProcessPendingMessages();
-    EXPECT_EQ("UCmd 4", Focused());
+    EXPECT_EQ("UCmd 4", Focused(main));
 
     BYTE keys[256];
     GetKeyboardState(keys);
@@ -227,7 +220,7 @@ TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
     for (int step = 0; step < 3; ++step) {
         PressKey(VK_TAB);
         ui::ProcessPendingMessages();
-        back.push_back(Focused());
+        back.push_back(Focused(main));
     }
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
