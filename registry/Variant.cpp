@@ -43,42 +43,17 @@ public:
             push(static_cast<std::uint32_t>(carry));
     }
 
-    void multiplyByPowerOfTen(int exponent) {
+    void multiplyByPowerOf(std::uint32_t base, int exponent) {
         for (; exponent > 0; --exponent)
-            multiplyBy(10);
-    }
-
-    void multiplyByPowerOfTwo(int exponent) {
-        multiplyBy(std::uint32_t{1} << (exponent % 32));
-        const auto wordShift = static_cast<std::size_t>(exponent / 32);
-        if (size_ == 0 || wordShift == 0)
-            return;
-        if (size_ + wordShift > capacity)
-            throw std::overflow_error("number too large for its decimal expansion");
-        std::copy_backward(words_.begin(), words_.begin() + size_,
-                           words_.begin() + size_ + wordShift);
-        std::fill(words_.begin(), words_.begin() + wordShift, 0);
-        size_ += wordShift;
-    }
-
-    void add(const BigInteger& other) {
-        std::uint64_t carry = 0;
-        for (std::size_t i = 0; i < std::max(size_, other.size_); ++i) {
-            const std::uint64_t sum = std::uint64_t{word(i)} + other.word(i) + carry;
-            if (i == size_)
-                push(0);
-            words_[i] = static_cast<std::uint32_t>(sum);
-            carry = sum >> 32;
-        }
-        if (carry != 0)
-            push(static_cast<std::uint32_t>(carry));
+            multiplyBy(base);
     }
 
     // Only ever called with other <= *this.
     void subtract(const BigInteger& other) {
         std::uint64_t borrow = 0;
         for (std::size_t i = 0; i < size_; ++i) {
-            const std::uint64_t difference = std::uint64_t{words_[i]} - other.word(i) - borrow;
+            const std::uint64_t difference =
+                std::uint64_t{words_[i]} - (i < other.size_ ? other.words_[i] : 0) - borrow;
             words_[i] = static_cast<std::uint32_t>(difference);
             borrow = difference >> 63;
         }
@@ -99,7 +74,6 @@ public:
 private:
     static constexpr std::size_t capacity = 64;
 
-    std::uint32_t word(std::size_t i) const { return i < size_ ? words_[i] : 0; }
     void push(std::uint32_t word) {
         if (size_ == capacity)
             throw std::overflow_error("number too large for its decimal expansion");
@@ -110,37 +84,35 @@ private:
     std::size_t size_ = 0; // the highest word in use is not 0
 };
 
-// What printf's "%.<precision>g" makes of the significant digits (exactly
-// `precision` of them) times 10^exponent: fixed notation for exponents from -4
-// to precision - 1, otherwise one digit before the point and an exponent of at
-// least two digits; no trailing zeros after the point, no point without them.
-std::string asPrintfG(const std::string& digits, int exponent, int precision) {
-    const auto withoutTrailingZeros = [](std::string text) {
-        text.erase(text.find_last_not_of('0') + 1);
-        return text;
-    };
-    std::string text;
-    std::string fraction;
-    if (exponent >= -4 && exponent < precision) {
-        if (exponent >= 0) {
-            text = digits.substr(0, static_cast<std::size_t>(exponent) + 1);
-            fraction = withoutTrailingZeros(digits.substr(static_cast<std::size_t>(exponent) + 1));
-        } else {
-            text = "0";
-            fraction = withoutTrailingZeros(
-                std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits);
-        }
-        return fraction.empty() ? text : text + '.' + fraction;
+// What printf's "%.<precision>g" makes of `precision` significant digits
+// times 10^exponent: fixed notation for exponents from -4 to precision - 1,
+// otherwise one digit before the point and an exponent of at least two
+// digits; no trailing zeros after the point, and no point without digits
+// after it.
+std::string asPrintfG(const char* digits, int exponent, int precision) {
+    const bool fixed = exponent >= -4 && exponent < precision;
+    // How many digits come before the point; none, and zeros after it, when
+    // negative.
+    const int point = fixed ? exponent + 1 : 1;
+    int end = precision;
+    while (end > point && digits[end - 1] == '0')
+        --end;
+    std::string text = point > 0 ? "" : "0.";
+    text.append(static_cast<std::size_t>(std::max(-point, 0)), '0');
+    for (int i = 0; i < end; ++i) {
+        if (i == point && point > 0)
+            text += '.';
+        text += digits[i];
     }
-    text = digits.substr(0, 1);
-    fraction = withoutTrailingZeros(digits.substr(1));
-    if (!fraction.empty())
-        text += '.' + fraction;
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    text += exponent < 0 ? "e-" : "e+";
-    if (magnitude < 10)
-        text += '0';
-    return text + std::to_string(magnitude);
+    if (!fixed) {
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        text += exponent < 0 ? "e-" : "e+";
+        if (magnitude >= 100)
+            text += static_cast<char>('0' + magnitude / 100);
+        text += static_cast<char>('0' + magnitude / 10 % 10);
+        text += static_cast<char>('0' + magnitude % 10);
+    }
+    return text;
 }
 
 // The text that printf's "%.<n>g" gives for the smallest n (1 to 17) whose
@@ -159,11 +131,10 @@ std::string shortestPrintfG(double number) {
     const auto bits = std::bit_cast<std::uint64_t>(number);
     const auto biasedExponent = static_cast<int>(bits >> 52 & 0x7FF);
     const std::uint64_t fractionBits = bits & ((std::uint64_t{1} << 52) - 1);
-    const bool subnormal = biasedExponent == 0;
     // number = significand * 2^binaryExponent
     const std::uint64_t significand =
-        subnormal ? fractionBits : fractionBits | std::uint64_t{1} << 52;
-    const int binaryExponent = (subnormal ? 1 : biasedExponent) - 1075;
+        biasedExponent == 0 ? fractionBits : fractionBits | std::uint64_t{1} << 52;
+    const int binaryExponent = std::max(biasedExponent, 1) - 1075;
     const bool evenSignificand = significand % 2 == 0;
     // Below a power of two the doubles lie twice as close together.
     const bool lowerIsCloser = fractionBits == 0 && biasedExponent > 1;
@@ -171,29 +142,22 @@ std::string shortestPrintfG(double number) {
     // Everything times 4, so that both half-distances to the neighbours are
     // whole numbers.
     const int up = std::max(binaryExponent, 0);
-    const int down = std::max(-binaryExponent, 0);
     BigInteger r(significand);
-    r.multiplyByPowerOfTwo(up + 2);
-    BigInteger s(1);
-    s.multiplyByPowerOfTwo(down + 2);
-    BigInteger upper(1);
-    upper.multiplyByPowerOfTwo(up + 1);
-    BigInteger lower(1);
-    lower.multiplyByPowerOfTwo(lowerIsCloser ? up : up + 1);
+    r.multiplyByPowerOf(2, up + 2);
+    BigInteger s(4);
+    s.multiplyByPowerOf(2, std::max(-binaryExponent, 0));
+    BigInteger upper(2);
+    upper.multiplyByPowerOf(2, up);
+    BigInteger lower(lowerIsCloser ? 1 : 2);
+    lower.multiplyByPowerOf(2, up);
 
     // 2^(bitLength - 1) <= number < 2^bitLength; 78913 / 2^18 is just below
     // log10(2), and the loops below put right an estimate that is a little low.
-    int bitLength = binaryExponent;
-    for (std::uint64_t rest = significand; rest != 0; rest >>= 1)
-        ++bitLength;
+    const int bitLength = binaryExponent + std::bit_width(significand);
     int exponent = (bitLength - 1) * 78913 >> 18;
-    if (exponent >= 0) {
-        s.multiplyByPowerOfTen(exponent);
-    } else {
-        r.multiplyByPowerOfTen(-exponent);
-        upper.multiplyByPowerOfTen(-exponent);
-        lower.multiplyByPowerOfTen(-exponent);
-    }
+    s.multiplyByPowerOf(10, exponent);
+    for (BigInteger* scaled : {&r, &upper, &lower})
+        scaled->multiplyByPowerOf(10, -exponent);
     for (;;) {
         BigInteger tenS = s;
         tenS.multiplyBy(10);
@@ -202,52 +166,41 @@ std::string shortestPrintfG(double number) {
         s = tenS;
         ++exponent;
     }
-    while (compare(r, s) < 0) {
-        r.multiplyBy(10);
-        upper.multiplyBy(10);
-        lower.multiplyBy(10);
-        --exponent;
+    for (; compare(r, s) < 0; --exponent) {
+        for (BigInteger* scaled : {&r, &upper, &lower})
+            scaled->multiplyBy(10);
     }
 
-    std::string digits;
+    char digits[18] = {};
     for (int precision = 1;; ++precision) {
         int digit = 0;
         for (; compare(r, s) >= 0; ++digit)
             r.subtract(s);
-        digits += static_cast<char>('0' + digit);
+        digits[precision - 1] = static_cast<char>('0' + digit);
 
-        BigInteger twiceRest = r;
-        twiceRest.add(r);
-        const int half = compare(twiceRest, s);
+        // What is left below the last digit, r / s, against a half.
+        BigInteger rest = s;
+        rest.subtract(r);
+        const int half = compare(r, rest);
         const bool roundUp = half > 0 || (half == 0 && digit % 2 == 1);
-        int distance;
-        if (roundUp) {
-            BigInteger gap = s;
-            gap.subtract(r);
-            distance = compare(gap, upper);
-        } else {
-            distance = compare(r, lower);
-        }
-        const bool readsBack = distance < 0 || (distance == 0 && evenSignificand);
-        if (readsBack || precision == 17) {
+        const int distance = roundUp ? compare(rest, upper) : compare(r, lower);
+        if (distance < 0 || (distance == 0 && evenSignificand) || precision == 17) {
             if (roundUp) {
-                std::size_t i = digits.size();
+                int i = precision;
                 while (i > 0 && digits[i - 1] == '9')
                     digits[--i] = '0';
                 if (i > 0) {
                     ++digits[i - 1];
                 } else {
                     // 9.99 became 10.0: the same number of digits, one place up.
-                    digits.insert(digits.begin(), '1');
-                    digits.pop_back();
+                    digits[0] = '1';
                     ++exponent;
                 }
             }
             return asPrintfG(digits, exponent, precision);
         }
-        r.multiplyBy(10);
-        upper.multiplyBy(10);
-        lower.multiplyBy(10);
+        for (BigInteger* scaled : {&r, &upper, &lower})
+            scaled->multiplyBy(10);
     }
 }
 
@@ -257,9 +210,8 @@ std::string shortestPrintfG(double number) {
 std::string shortestDecimal(double number) {
     if (std::isnan(number))
         return "nan";
-    const bool negative = std::signbit(number);
-    const double magnitude = negative ? -number : number;
-    const std::string sign = negative ? "-" : "";
+    const std::string sign = std::signbit(number) ? "-" : "";
+    const double magnitude = std::fabs(number);
     if (magnitude == std::numeric_limits<double>::infinity())
         return sign + "inf";
     if (magnitude < 1e15 && magnitude == static_cast<double>(static_cast<std::int64_t>(magnitude)))

@@ -270,8 +270,8 @@ std::optional<GifImage> DecodeGif(std::span<const std::uint8_t> data) {
         if (!decompress(reader, minimumCodeSize, indices, count))
             return std::nullopt;
 
-        image.pixels.assign(
-            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0);
+        image.pixels = std::vector<std::uint32_t>(static_cast<std::size_t>(image.width) *
+                                                  static_cast<std::size_t>(image.height));
         const bool interlaced = (imageFlags & 0x40) != 0;
         std::size_t coveredPixels = 0;
         for (int stored = 0; stored < height; ++stored) {

@@ -80,17 +80,18 @@ void Picture::DrawStretched(HDC dc, const RECT& target) const {
 }
 
 const Picture* LoadGifResource(HMODULE module, int id) {
+    // Each picture is decoded once, however many windows show it, however
+    // often they are built again; a missing one is remembered as missing.
     struct Loaded {
         HMODULE module;
         int id;
         std::unique_ptr<Picture> picture;
+        std::unique_ptr<Loaded> next;
     };
-    // Each picture is decoded once, however many windows show it, however
-    // often they are built again.
-    static std::vector<Loaded> loaded;
-    for (const Loaded& earlier : loaded) {
-        if (earlier.module == module && earlier.id == id)
-            return earlier.picture.get();
+    static std::unique_ptr<Loaded> loaded;
+    for (const Loaded* earlier = loaded.get(); earlier; earlier = earlier->next.get()) {
+        if (earlier->module == module && earlier->id == id)
+            return earlier->picture.get();
     }
 
     std::unique_ptr<Picture> picture;
@@ -101,8 +102,8 @@ const Picture* LoadGifResource(HMODULE module, int id) {
         if (bytes)
             picture = Picture::FromGif(std::span(static_cast<const std::uint8_t*>(bytes), size));
     }
-    loaded.push_back({module, id, std::move(picture)});
-    return loaded.back().picture.get();
+    loaded.reset(new Loaded{module, id, std::move(picture), std::move(loaded)});
+    return loaded->picture.get();
 }
 
 } // namespace ui
