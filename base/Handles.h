@@ -16,12 +16,17 @@ inline void DeleteFont(HFONT font) {
 inline void DeleteBrush(HBRUSH brush) {
     ::DeleteObject(brush);
 }
+inline void DeleteBitmap(HBITMAP bitmap) {
+    ::DeleteObject(bitmap);
+}
 
 using unique_hkey = unique_any<HKEY, decltype(&::RegCloseKey), ::RegCloseKey>;
 using unique_bstr = unique_any<BSTR, decltype(&::SysFreeString), ::SysFreeString>;
 using unique_handle = unique_any<HANDLE, decltype(&::CloseHandle), ::CloseHandle>;
 using unique_hfont = unique_any<HFONT, decltype(&DeleteFont), DeleteFont>;
 using unique_hbrush = unique_any<HBRUSH, decltype(&DeleteBrush), DeleteBrush>;
+using unique_hbitmap = unique_any<HBITMAP, decltype(&DeleteBitmap), DeleteBitmap>;
+using unique_hdc = unique_any<HDC, decltype(&::DeleteDC), ::DeleteDC>;
 using unique_hicon = unique_any<HICON, decltype(&::DestroyIcon), ::DestroyIcon>;
 using unique_hglobal = unique_any<HGLOBAL, decltype(&::GlobalFree), ::GlobalFree>;
 

@@ -170,7 +170,7 @@ void Form::BuildControls() {
         Built built{&row, control, nullptr};
         if (row.kind == Kind::Image && row.content.picture != 0) {
             built.picture = LoadGifResource(module, row.content.picture);
-            SetImagePicture(control, built.picture.Get());
+            SetImagePicture(control, built.picture);
         }
         built_.push_back(std::move(built));
     }

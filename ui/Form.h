@@ -6,9 +6,6 @@
 
 #include <windows.h>
 
-#include <ocidl.h>
-#include <wrl/client.h>
-
 #include <string>
 #include <vector>
 
@@ -17,6 +14,8 @@
 #include "ui/ControlRow.h"
 
 namespace ui {
+
+class Picture;
 
 enum class Frame {
     Sizable,    // resizable border, system menu, minimise box; in the taskbar
@@ -103,7 +102,7 @@ private:
     struct Built {
         const ControlRow* row;
         HWND window;
-        Microsoft::WRL::ComPtr<IPicture> picture;
+        const Picture* picture; // owned by the process-wide picture cache
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -8,6 +8,28 @@
 
 namespace ui {
 
+namespace {
+
+// The common dialogs' DLL, and the shell libraries it loads in turn, come in
+// when the dialog is first shown rather than with the program: they would
+// lengthen every start, and most sessions never browse.
+HMODULE CommonDialogs() {
+    static const HMODULE module =
+        LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module;
+}
+
+// Null when the system has no such function.
+template <typename Function>
+Function CommonDialogFunction(const char* name) {
+    HMODULE module = CommonDialogs();
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
+
+} // namespace
+
 std::string SystemFilter(const std::string& filter) {
     std::string converted = filter;
     std::replace(converted.begin(), converted.end(), '|', '\0');
@@ -33,11 +55,17 @@ bool OpenFileDialog::ShowOpen(HWND owner) {
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameA(&dialog)) {
+    const auto getOpenFileName =
+        CommonDialogFunction<decltype(&::GetOpenFileNameA)>("GetOpenFileNameA");
+    const auto extendedError =
+        CommonDialogFunction<decltype(&::CommDlgExtendedError)>("CommDlgExtendedError");
+    if (!getOpenFileName || !extendedError)
+        throw std::runtime_error("The open-file dialog is not available");
+    if (getOpenFileName(&dialog)) {
         FileName = name.data();
         return true;
     }
-    if (DWORD error = CommDlgExtendedError())
+    if (DWORD error = extendedError())
         throw std::runtime_error("The open-file dialog failed with error " + std::to_string(error));
     return false;
 }

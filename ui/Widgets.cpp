@@ -108,8 +108,8 @@ LRESULT ImageMessage(HWND image, UINT message, WPARAM wParam, LPARAM lParam) {
                                                            reinterpret_cast<WPARAM>(dc),
                                                            reinterpret_cast<LPARAM>(image)));
         FillRect(dc, &client, brush ? brush : PanelBrush());
-        if (IPicture* picture = ImagePicture(image))
-            DrawStretched(*picture, dc, client);
+        if (const Picture* picture = ImagePicture(image))
+            picture->DrawStretched(dc, client);
         EndPaint(image, &paint);
         return 0;
     }
@@ -147,13 +147,13 @@ void RegisterWidgetClasses(HINSTANCE instance) {
     registered = true;
 }
 
-void SetImagePicture(HWND image, IPicture* picture) {
+void SetImagePicture(HWND image, const Picture* picture) {
     SetWindowLongPtrA(image, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
     InvalidateRect(image, nullptr, TRUE);
 }
 
-IPicture* ImagePicture(HWND image) {
-    return reinterpret_cast<IPicture*>(GetWindowLongPtrA(image, GWLP_USERDATA));
+const Picture* ImagePicture(HWND image) {
+    return reinterpret_cast<const Picture*>(GetWindowLongPtrA(image, GWLP_USERDATA));
 }
 
 } // namespace ui

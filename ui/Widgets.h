@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include <ocidl.h>
-
 namespace ui {
+
+class Picture;
 
 inline constexpr COLORREF WindowColour = RGB(237, 242, 255);
 inline constexpr COLORREF PanelColour = RGB(175, 211, 249);
@@ -41,7 +41,7 @@ void MarkAsStatus(HWND label);
 
 // The picture an image control draws; the caller keeps it alive while the
 // control exists.
-void SetImagePicture(HWND image, IPicture* picture);
-IPicture* ImagePicture(HWND image);
+void SetImagePicture(HWND image, const Picture* picture);
+const Picture* ImagePicture(HWND image);
 
 } // namespace ui
