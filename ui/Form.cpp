@@ -104,8 +104,8 @@ ChildClass ChildClassOf(const ControlRow& row) {
 
 } // namespace
 
-Form::Form(WindowDescription description, std::vector<ControlRow> table)
-    : description_(description), table_(std::move(table)) {}
+Form::Form(WindowDescription description, std::span<const ControlRow> table)
+    : description_(description), table_(table.begin(), table.end()) {}
 
 Form::~Form() {
     if (window_) {
@@ -143,8 +143,10 @@ void Form::Load() {
                                 std::string("The window ") + description_.name.text +
                                     " could not be created");
     try {
-        BuildControls();
+        // The layout first, while there are no controls to move: they are
+        // then created where it puts them, with its fonts.
         ApplyLayout(WindowDpi(window_));
+        BuildControls();
         OnLoad();
     } catch (...) {
         Unload();
@@ -159,12 +161,17 @@ void Form::BuildControls() {
         const ChildClass childClass = ChildClassOf(row);
         const int id = FirstControlId + static_cast<int>(built_.size());
         HWND control = CreateWindowExA(
-            childClass.exStyle, childClass.name, row.content.text, childClass.style, 0, 0, 0, 0,
+            childClass.exStyle, childClass.name, row.content.text, childClass.style,
+            TwipsToPixels(row.left, layoutDpi_), TwipsToPixels(row.top, layoutDpi_),
+            TwipsToPixels(row.width, layoutDpi_), TwipsToPixels(row.height, layoutDpi_),
             ContainerOf(row), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
         if (!control)
             throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                     std::string("The control ") + row.name.text +
                                         " could not be created");
+        // Not shown yet: nothing to redraw.
+        if (HFONT font = FontOf(row.font))
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == Kind::StatusLabel)
             MarkAsStatus(control);
         Built built{&row, control, nullptr};
@@ -203,31 +210,33 @@ void Form::ApplyLayout(int dpi) {
         SetWindowPos(built.window, nullptr, TwipsToPixels(row.left, dpi),
                      TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi),
                      TwipsToPixels(row.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = nullptr;
-        switch (row.font) {
-        case Font::None:
-            break;
-        case Font::Default:
-            font = defaultFont.get();
-            break;
-        case Font::Title:
-            font = titleFont.get();
-            break;
-        case Font::DialogText:
-            font = dialogFont.get();
-            break;
-        }
-        if (font)
+    }
+    // The new fonts replace the old ones only once no control uses those.
+    std::swap(defaultFont_, defaultFont);
+    std::swap(titleFont_, titleFont);
+    std::swap(dialogFont_, dialogFont);
+    for (const Built& built : built_) {
+        if (HFONT font = FontOf(built.row->font))
             SendMessageA(built.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    // The controls now use the new fonts; the old ones can go.
-    defaultFont_ = std::move(defaultFont);
-    titleFont_ = std::move(titleFont);
-    dialogFont_ = std::move(dialogFont);
 
     const SIZE outer = OuterSize(dpi);
     SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT Form::FontOf(Font font) const {
+    switch (font) {
+    case Font::None:
+        return nullptr;
+    case Font::Default:
+        return defaultFont_.get();
+    case Font::Title:
+        return titleFont_.get();
+    case Font::DialogText:
+        return dialogFont_.get();
+    }
+    return nullptr;
 }
 
 SIZE Form::OuterSize(int dpi) const {

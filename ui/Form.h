@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ struct WindowDescription {
 
 class Form {
 public:
-    Form(WindowDescription description, std::vector<ControlRow> table);
+    Form(WindowDescription description, std::span<const ControlRow> table);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -67,7 +68,8 @@ public:
     ControlRef Control(Name name, int index = NoIndex);
 
     // Positions every control, scales the fonts and sizes the window for the
-    // given DPI. Load runs it at the window's DPI; a change of DPI runs it again.
+    // given DPI. Load runs it at the window's DPI before it builds the controls,
+    // which are then created in place; a change of DPI runs it again.
     void ApplyLayout(int dpi);
     // The window's outer size in pixels at the given DPI: the given outer
     // size, or the client area with the frame the window has at that DPI.
@@ -107,6 +109,8 @@ private:
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void BuildControls();
+    // The layout's font for a row, or null for a row that names none.
+    HFONT FontOf(Font font) const;
     HWND ContainerOf(const ControlRow& row) const;
     const Built* Find(HWND window) const;
     // A move to a monitor of another DPI, or a new scale of this one.
