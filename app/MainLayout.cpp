@@ -27,7 +27,7 @@ constexpr ui::WindowDescription MainWindow{
 
 // Containers come before their children. The backup row is index 0 in every
 // group although its panel, Picture1, is built after the title strip only.
-const std::vector<ui::ControlRow> MainTable{
+constexpr ui::ControlRow MainTable[]{
     // Name, Index, Kind, Container, Caption/text/picture, Left, Top, Width, Height, Font,
     // At start, Tab, Alignment
     {Picture3, NoIndex, Panel, MainForm, "", 120, 120, 6255, 495, Font::None, State::None, 22},

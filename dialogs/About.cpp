@@ -19,7 +19,7 @@ constexpr ui::WindowDescription AboutWindow{
     AboutForm, "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
     5040,      1575};
 
-const std::vector<ui::ControlRow> AboutTable{
+constexpr ui::ControlRow AboutTable[]{
     // Name, Index, Kind, Container, Content, Left, Top, Width, Height, Font, At start, Tab,
     // Alignment
     {Picture4, NoIndex, Panel, AboutForm, "", 120, 120, 4815, 1335, Font::None, State::None, 0},

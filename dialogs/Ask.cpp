@@ -18,7 +18,7 @@ constexpr ui::WindowDescription AskWindow{
     AskForm, "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
     5535,    1455};
 
-const std::vector<ui::ControlRow> AskTable{
+constexpr ui::ControlRow AskTable[]{
     // Name, Index, Kind, Container, Caption, Left, Top, Width, Height, Font, At start, Tab,
     // Alignment
     {Picture4, NoIndex, Panel, AskForm, "", 120, 120, 5295, 1215, Font::None, State::None, 0},

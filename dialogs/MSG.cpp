@@ -17,7 +17,7 @@ constexpr ui::WindowDescription MsgWindow{
     MsgForm, "Quillmere", IDI_QUILLMERE, ui::Frame::FixedDialog, ui::Placement::CentreOwner,
     4665,    1455};
 
-const std::vector<ui::ControlRow> MsgTable{
+constexpr ui::ControlRow MsgTable[]{
     // Name, Index, Kind, Container, Caption, Left, Top, Width, Height, Font, At start, Tab,
     // Alignment
     {Picture4, NoIndex, Panel, MsgForm, "", 120, 120, 4455, 1215, Font::None, State::None, 0},

@@ -113,29 +113,31 @@ TEST(UncaughtErrors, AreDescribedByNumberAndDescription) {
 }
 
 TEST(Forms, ATableWhoseContainerComesLaterDoesNotLoad) {
+    const ui::ControlRow rows[]{
+        {Label1, ui::NoIndex, Kind::Label, Picture1, "text", 0, 0, 900, 300, Font::Default,
+         State::Enabled, 1},
+        {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
+         State::None, 0},
+    };
     ui::Form form(
         {TestForm, "Faulty", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
-        {
-            {Label1, ui::NoIndex, Kind::Label, Picture1, "text", 0, 0, 900, 300, Font::Default,
-             State::Enabled, 1},
-            {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
-             State::None, 0},
-        });
+        rows);
     EXPECT_THROW(form.Load(), std::logic_error);
     EXPECT_FALSE(form.IsLoaded());
 }
 
 TEST(Forms, AMissingPictureLeavesTheImageBlank) {
+    const ui::ControlRow rows[]{
+        {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
+         State::None, 0},
+        {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Gif{999}, 0, 0, 600, 480, Font::None,
+         State::Stretched, ui::NoTab},
+        {Image2, ui::NoIndex, Kind::Image, Picture1, ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
+         Font::None, State::Stretched, ui::NoTab},
+    };
     ui::Form form(
         {TestForm, "Pictures", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
-        {
-            {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
-             State::None, 0},
-            {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Gif{999}, 0, 0, 600, 480, Font::None,
-             State::Stretched, ui::NoTab},
-            {Image2, ui::NoIndex, Kind::Image, Picture1, ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
-             Font::None, State::Stretched, ui::NoTab},
-        });
+        rows);
     form.Load();
     EXPECT_EQ(nullptr, ui::ImagePicture(form.Control(Image1).Hwnd()));
     EXPECT_NE(nullptr, ui::ImagePicture(form.Control(Image2).Hwnd()));
@@ -147,14 +149,15 @@ TEST(Forms, AMissingPictureLeavesTheImageBlank) {
 }
 
 TEST(Forms, AnUnloadedFormIsBuiltAfreshFromItsTable) {
+    const ui::ControlRow rows[]{
+        {Label1, ui::NoIndex, Kind::Label, TestForm, "stored", 0, 0, 900, 300, Font::Default,
+         State::Enabled, 1},
+        {Check, 0, Kind::CheckBox, TestForm, "box", 0, 400, 900, 300, Font::Default, State::Cleared,
+         0},
+    };
     ui::Form form(
         {TestForm, "Fresh", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
-        {
-            {Label1, ui::NoIndex, Kind::Label, TestForm, "stored", 0, 0, 900, 300, Font::Default,
-             State::Enabled, 1},
-            {Check, 0, Kind::CheckBox, TestForm, "box", 0, 400, 900, 300, Font::Default,
-             State::Cleared, 0},
-        });
+        rows);
     form.Control(Label1).SetCaption("replaced");
     form.Control(Check, 0).SetValue(1);
     form.Unload();
