@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
 #include "res/resource.h"
 #include "res/version.h"
 
@@ -93,6 +94,22 @@ TEST(Icon, HoldsTheSevenImages) {
         const unsigned char* entry = group + 6 + 14 * i;
         images.push_back(std::to_string(entry[0]) + "x" + std::to_string(entry[1]) + "@" +
                          std::to_string(entry[6] | entry[7] << 8));
+        // Each image decodes at its size, whichever way it is stored (the
+        // large one is PNG-compressed, the 256-colour ones keep only the
+        // colours they use).
+        const int id = entry[12] | entry[13] << 8;
+        HRSRC image = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));
+        ASSERT_NE(nullptr, image) << images.back();
+        base::unique_hicon icon(CreateIconFromResourceEx(
+            static_cast<BYTE*>(LockResource(LoadResource(nullptr, image))),
+            SizeofResource(nullptr, image), TRUE, 0x00030000, entry[0], entry[1], 0));
+        ASSERT_TRUE(icon) << images.back();
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon.get(), &info)) << images.back();
+        base::unique_hbitmap colours(info.hbmColor), mask(info.hbmMask);
+        BITMAP bitmap{};
+        GetObjectA(colours ? colours.get() : mask.get(), sizeof bitmap, &bitmap);
+        EXPECT_EQ(entry[0], bitmap.bmWidth) << images.back();
     }
     std::vector<std::string> expected{"32x32@4",  "16x16@4",  "32x32@8", "16x16@8",
                                       "48x48@32", "32x32@32", "16x16@32"};
