@@ -66,7 +66,7 @@ constexpr ResourceGif ResourceGifs[] = {
 // A GIF whose image data are single indices, with a clear code before the
 // table would grow to ten-bit codes: simple to write, yet read by the same
 // decompression as any other GIF.
-struct GifSpec {
+struct GifRecipe {
     int width;
     int height;
     std::vector<std::uint32_t> colours; // 0xRRGGBB, at most 256
@@ -77,45 +77,45 @@ struct GifSpec {
     int left = 0, top = 0, imageWidth = 0, imageHeight = 0; // 0: the whole canvas
 };
 
-Bytes writeGif(const GifSpec& spec) {
+Bytes writeGif(const GifRecipe& recipe) {
     Bytes gif{'G', 'I', 'F', '8', '9', 'a'};
     const auto word = [&gif](int value) {
         gif.push_back(static_cast<std::uint8_t>(value));
         gif.push_back(static_cast<std::uint8_t>(value >> 8));
     };
-    const auto colourTable = [&gif, &spec] {
+    const auto colourTable = [&gif, &recipe] {
         for (int i = 0; i < 256; ++i) {
             const std::uint32_t colour =
-                i < static_cast<int>(spec.colours.size()) ? spec.colours[i] : 0;
+                i < static_cast<int>(recipe.colours.size()) ? recipe.colours[i] : 0;
             gif.push_back(static_cast<std::uint8_t>(colour >> 16));
             gif.push_back(static_cast<std::uint8_t>(colour >> 8));
             gif.push_back(static_cast<std::uint8_t>(colour));
         }
     };
-    word(spec.width);
-    word(spec.height);
-    gif.push_back(spec.localColours ? 0x00 : 0xF7);
+    word(recipe.width);
+    word(recipe.height);
+    gif.push_back(recipe.localColours ? 0x00 : 0xF7);
     gif.push_back(0);
     gif.push_back(0);
-    if (!spec.localColours)
+    if (!recipe.localColours)
         colourTable();
-    if (spec.transparentIndex >= 0)
+    if (recipe.transparentIndex >= 0)
         gif.insert(gif.end(), {0x21, 0xF9, 4, 0x01, 0, 0,
-                               static_cast<std::uint8_t>(spec.transparentIndex), 0});
+                               static_cast<std::uint8_t>(recipe.transparentIndex), 0});
     gif.push_back(0x2C);
-    word(spec.left);
-    word(spec.top);
-    word(spec.imageWidth ? spec.imageWidth : spec.width);
-    word(spec.imageHeight ? spec.imageHeight : spec.height);
-    gif.push_back(
-        static_cast<std::uint8_t>((spec.localColours ? 0x87 : 0) | (spec.interlaced ? 0x40 : 0)));
-    if (spec.localColours)
+    word(recipe.left);
+    word(recipe.top);
+    word(recipe.imageWidth ? recipe.imageWidth : recipe.width);
+    word(recipe.imageHeight ? recipe.imageHeight : recipe.height);
+    gif.push_back(static_cast<std::uint8_t>((recipe.localColours ? 0x87 : 0) |
+                                            (recipe.interlaced ? 0x40 : 0)));
+    if (recipe.localColours)
         colourTable();
     gif.push_back(8);
 
     std::vector<int> codes{256};
     int sinceClear = 0;
-    for (std::uint8_t index : spec.indices) {
+    for (std::uint8_t index : recipe.indices) {
         if (sinceClear == 254) {
             codes.push_back(256);
             sinceClear = 0;
@@ -146,7 +146,7 @@ Bytes writeGif(const GifSpec& spec) {
 }
 
 // A 4 x 3 picture in three colours whose index 3 is transparent.
-GifSpec transparentSpec() {
+GifRecipe transparentRecipe() {
     return {
         4, 3, {0xD63A2F, 0x2FBF4F, 0x2F6FD6, 0xFFFFFF}, {0, 1, 2, 3, 3, 3, 0, 1, 2, 3, 3, 0}, 3};
 }
@@ -284,13 +284,13 @@ TEST(Gif, DamagedFilesFailOrDecodeToAWholeCanvas) {
     const Bytes notGif{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0};
     EXPECT_FALSE(ui::DecodeGif(notGif).has_value());
     // A canvas of 65535 x 65535 pixels is refused rather than allocated.
-    Bytes huge = writeGif(transparentSpec());
+    Bytes huge = writeGif(transparentRecipe());
     huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;
     EXPECT_FALSE(ui::DecodeGif(huge).has_value());
 }
 
 TEST(Gif, ReadsTransparencyInterlacingLocalColoursAndAnImageInsideItsCanvas) {
-    const std::optional<ui::GifImage> transparent = ui::DecodeGif(writeGif(transparentSpec()));
+    const std::optional<ui::GifImage> transparent = ui::DecodeGif(writeGif(transparentRecipe()));
     ASSERT_TRUE(transparent.has_value());
     EXPECT_TRUE(transparent->transparent);
     EXPECT_EQ((std::vector<std::uint32_t>{0xFFD63A2F, 0xFF2FBF4F, 0xFF2F6FD6, 0, 0, 0, 0xFFD63A2F,
@@ -298,7 +298,7 @@ TEST(Gif, ReadsTransparencyInterlacingLocalColoursAndAnImageInsideItsCanvas) {
               transparent->pixels);
 
     // Eight rows stored in the order 0, 4, 2, 6, 1, 3, 5, 7; each row's index is its number.
-    GifSpec interlaced{1, 8, {0, 1, 2, 3, 4, 5, 6, 7}, {0, 4, 2, 6, 1, 3, 5, 7}};
+    GifRecipe interlaced{1, 8, {0, 1, 2, 3, 4, 5, 6, 7}, {0, 4, 2, 6, 1, 3, 5, 7}};
     interlaced.interlaced = true;
     interlaced.localColours = true;
     const std::optional<ui::GifImage> rows = ui::DecodeGif(writeGif(interlaced));
@@ -306,7 +306,7 @@ TEST(Gif, ReadsTransparencyInterlacingLocalColoursAndAnImageInsideItsCanvas) {
     for (std::uint32_t row = 0; row < 8; ++row)
         EXPECT_EQ(0xFF000000 | row, rows->pixels[row]);
 
-    GifSpec inside{3, 3, {0x123456}, {0}};
+    GifRecipe inside{3, 3, {0x123456}, {0}};
     inside.left = 1;
     inside.top = 2;
     inside.imageWidth = inside.imageHeight = 1;
@@ -316,7 +316,7 @@ TEST(Gif, ReadsTransparencyInterlacingLocalColoursAndAnImageInsideItsCanvas) {
     EXPECT_EQ((std::vector<std::uint32_t>{0, 0, 0, 0, 0, 0, 0, 0xFF123456, 0}), placed->pixels);
 
     // More than 254 pixels: the image data hold several clear codes.
-    GifSpec large{40, 30, {0x000000, 0xFFFFFF}, {}};
+    GifRecipe large{40, 30, {0x000000, 0xFFFFFF}, {}};
     for (int i = 0; i < 40 * 30; ++i)
         large.indices.push_back(static_cast<std::uint8_t>(i % 7 == 0));
     const std::optional<ui::GifImage> many = ui::DecodeGif(writeGif(large));
@@ -326,7 +326,7 @@ TEST(Gif, ReadsTransparencyInterlacingLocalColoursAndAnImageInsideItsCanvas) {
 }
 
 TEST(Picture, IsDrawnAsTheSystemsPictureDecoderDrawsIt) {
-    std::vector<std::pair<const char*, Bytes>> gifs{{"transparent", writeGif(transparentSpec())}};
+    std::vector<std::pair<const char*, Bytes>> gifs{{"transparent", writeGif(transparentRecipe())}};
     for (const ResourceGif& resource : ResourceGifs)
         gifs.emplace_back("resource", resourceBytes(resource.id));
     for (const auto& [name, gif] : gifs) {
@@ -350,5 +350,5 @@ TEST(Picture, EachResourceIsDecodedOnceAndAMissingOneIsNull) {
     EXPECT_FALSE(title->Transparent());
     EXPECT_EQ(title, ui::LoadGifResource(GetModuleHandleA(nullptr), IDG_TITLE));
     EXPECT_EQ(nullptr, ui::LoadGifResource(GetModuleHandleA(nullptr), 999));
-    EXPECT_TRUE(ui::Picture::FromGif(writeGif(transparentSpec()))->Transparent());
+    EXPECT_TRUE(ui::Picture::FromGif(writeGif(transparentRecipe()))->Transparent());
 }
