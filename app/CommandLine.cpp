@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <optional>
+
 namespace app {
 
 namespace {
@@ -64,7 +66,8 @@ Lookup LookAt(const std::string& file, ProgramFacts& facts) {
 // A name with a drive, or a share, is where it says; a name rooted without a
 // drive is on the Windows drive; any other name is looked for in the search
 // folders, as the shell's start of a program looks for it.
-Lookup LookUp(std::string_view name, ProgramFacts& facts) {
+Lookup LookUp(std::string_view name, ProgramFacts& facts,
+              std::optional<std::vector<std::string>>& searchFolders) {
     if (name.empty())
         return Lookup::Missing;
     const std::string file = WithDefaultExtension(name);
@@ -72,8 +75,11 @@ Lookup LookUp(std::string_view name, ProgramFacts& facts) {
         return LookAt(file, facts);
     if (IsSeparator(file[0]))
         return LookAt(std::string{facts.WindowsDriveLetter(), ':'} + file, facts);
+    // Asked of the machine once per line, and only when a name needs them.
+    if (!searchFolders)
+        searchFolders = facts.SearchFolders();
     bool unknown = false;
-    for (std::string folder : facts.SearchFolders()) {
+    for (std::string folder : *searchFolders) {
         if (folder.empty())
             continue;
         if (!IsSeparator(folder.back()))
@@ -106,12 +112,14 @@ ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts)
     const std::string_view line = TrimBlanks(expanded);
     if (line.empty())
         return ProgramStatus::NotProbed;
+    std::optional<std::vector<std::string>> searchFolders;
 
     // Without its closing quote, the program's name runs to the end of the
     // line, as CreateProcess reads it.
     if (line.front() == '"') {
         const std::string_view quoted = line.substr(1);
-        return StatusOf(LookUp(quoted.substr(0, quoted.find('"')), facts), ProgramStatus::Fine);
+        return StatusOf(LookUp(quoted.substr(0, quoted.find('"')), facts, searchFolders),
+                        ProgramStatus::Fine);
     }
 
     // A run of Blanks makes one cut, not one per blank: no one names a
@@ -119,7 +127,7 @@ ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts)
     const std::size_t firstBlank = line.find_first_of(Blanks);
     for (std::size_t end = firstBlank;;
          end = line.find_first_of(Blanks, line.find_first_not_of(Blanks, end))) {
-        const Lookup lookup = LookUp(line.substr(0, end), facts);
+        const Lookup lookup = LookUp(line.substr(0, end), facts, searchFolders);
         if (lookup != Lookup::Missing || end == std::string_view::npos)
             return StatusOf(lookup,
                             end == firstBlank ? ProgramStatus::Fine : ProgramStatus::NeedsQuotes);

@@ -38,6 +38,7 @@ std::string upper(std::string_view text) {
 class FakeMachine final : public app::ProgramFacts {
 public:
     std::vector<std::string> probes;
+    int searchFolderLookups = 0;
 
     // Unknown names stay as written, as the system leaves them.
     std::string ExpandEnvironment(std::string_view text) override {
@@ -70,7 +71,10 @@ public:
         return files_.contains(std::string(path));
     }
 
-    std::vector<std::string> SearchFolders() override { return folders; }
+    std::vector<std::string> SearchFolders() override {
+        ++searchFolderLookups;
+        return folders;
+    }
 
     // Where a name without a drive is looked for; a case may add a share.
     std::vector<std::string> folders{"D:\\Windows", "D:\\Windows\\system32\\"};
@@ -182,6 +186,8 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
         FakeMachine machine;
         EXPECT_EQ(c.status, app::ProgramStatusOf(c.line, machine));
         EXPECT_EQ(c.probes, machine.probes);
+        // The search folders (the PATH among them) are read once per line.
+        EXPECT_LE(machine.searchFolderLookups, 1);
     }
 }
 
