@@ -15,8 +15,8 @@ namespace {
 using namespace MainControls;
 using enum ui::Kind;
 using ui::Align;
+using ui::Bitmap;
 using ui::Font;
-using ui::Gif;
 using ui::NoIndex;
 using ui::NoTab;
 using ui::State;
@@ -31,8 +31,8 @@ constexpr ui::ControlRow MainTable[]{
     // Name, Index, Kind, Container, Caption/text/picture, Left, Top, Width, Height, Font,
     // At start, Tab, Alignment
     {Picture3, NoIndex, Panel, MainForm, "", 120, 120, 6255, 495, Font::None, State::None, 22},
-    {Image3, NoIndex, Image, Picture3, Gif{IDG_TITLE}, 0, 0, 600, 480, Font::None, State::Stretched,
-     NoTab},
+    {Image3, NoIndex, Image, Picture3, Bitmap{IDB_TITLE}, 0, 0, 600, 480, Font::None,
+     State::Stretched, NoTab},
     {Label4, NoIndex, Label, Picture3, "Change abability of Quillmere and it's programs", 840, 120,
      4455, 375, Font::Title, State::None, 23},
 
@@ -45,7 +45,7 @@ constexpr ui::ControlRow MainTable[]{
     {Txt, 0, TextBox, Picture1, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 1},
     {UCmd, 0, PushButton, Picture1, "Browes", 5280, 840, 810, 330, Font::Default, State::Enabled,
      2},
-    {Image4, NoIndex, Image, Picture1, Gif{IDG_BACKUP}, 5520, 120, 495, 495, Font::None,
+    {Image4, NoIndex, Image, Picture1, Bitmap{IDB_BACKUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 0, StatusLabel, Picture1, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 24,
      Align::Right},
@@ -59,7 +59,7 @@ constexpr ui::ControlRow MainTable[]{
     {Txt, 1, TextBox, Picture2, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 4},
     {UCmd, 1, PushButton, Picture2, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled,
      5},
-    {Image1, NoIndex, Image, Picture2, Gif{IDG_CLEANUP}, 5520, 120, 495, 495, Font::None,
+    {Image1, NoIndex, Image, Picture2, Bitmap{IDB_CLEANUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 1, StatusLabel, Picture2, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 25,
      Align::Right},
@@ -73,7 +73,7 @@ constexpr ui::ControlRow MainTable[]{
     {Txt, 2, TextBox, Picture5, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 7},
     {UCmd, 2, PushButton, Picture5, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled,
      8},
-    {Image2, NoIndex, Image, Picture5, Gif{IDG_DEFRAG}, 5520, 120, 495, 495, Font::None,
+    {Image2, NoIndex, Image, Picture5, Bitmap{IDB_DEFRAG}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 2, StatusLabel, Picture5, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 26,
      Align::Right},

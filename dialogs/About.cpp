@@ -9,8 +9,8 @@ namespace {
 using namespace AboutControls;
 using enum ui::Kind;
 using ui::Align;
+using ui::Bitmap;
 using ui::Font;
-using ui::Gif;
 using ui::NoIndex;
 using ui::NoTab;
 using ui::State;
@@ -25,7 +25,7 @@ constexpr ui::ControlRow AboutTable[]{
     {Picture4, NoIndex, Panel, AboutForm, "", 120, 120, 4815, 1335, Font::None, State::None, 0},
     {Command1, NoIndex, PushButton, Picture4, "Close", 3360, 840, 1095, 330, Font::Default,
      State::KeyboardButton, 1},
-    {Image1, NoIndex, Image, Picture4, Gif{IDG_TITLE}, 120, 480, 585, 480, Font::None,
+    {Image1, NoIndex, Image, Picture4, Bitmap{IDB_TITLE}, 120, 480, 585, 480, Font::None,
      State::Stretched, NoTab},
     {Label2, NoIndex, Label, Picture4, "Quillmere, by the Quillmere team", 480, 120, 3615, 240,
      Font::DialogText, State::Enabled, 2, Align::Left},

@@ -1,10 +1,10 @@
 // Resource identifiers shared by the resource script and the code that loads
-// the resources. The pictures are GIF files stored as resources of type "GIF".
+// the resources. The pictures are bitmaps (scripts/make-pictures draws them).
 #pragma once
 
 #define IDI_QUILLMERE 1 // the icon of all four windows
 
-#define IDG_TITLE 101   // Image3 and the About picture, 62x62
-#define IDG_BACKUP 102  // Image4, 64x65
-#define IDG_CLEANUP 103 // Image1, 72x71
-#define IDG_DEFRAG 104  // Image2, 65x66
+#define IDB_TITLE 101   // Image3 and the About picture, 62x62
+#define IDB_BACKUP 102  // Image4, 64x65
+#define IDB_CLEANUP 103 // Image1, 72x71
+#define IDB_DEFRAG 104  // Image2, 65x66

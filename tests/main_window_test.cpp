@@ -3,15 +3,16 @@
 // control notifications to the group handlers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "app/Main.h"
+#include "base/Handles.h"
 #include "dialogs/About.h"
 #include "support/Answers.h"
 #include "support/Layouts.h"
 #include "support/MainWindow.h"
 #include "ui/MessageLoop.h"
-#include "ui/Picture.h"
 #include "ui/Widgets.h"
 
 using namespace support;
@@ -80,6 +81,56 @@ Background BackgroundOf(HWND control) {
     if (brush && GetObjectA(brush, sizeof logBrush, &logBrush))
         background.colour = logBrush.lbColor;
     return background;
+}
+
+// 0xRRGGBB pixels, top row first, of a device context's rectangle.
+std::vector<std::uint32_t> PixelsOf(HDC dc, const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    base::unique_hbitmap canvas(
+        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    base::unique_hdc memory(CreateCompatibleDC(dc));
+    const HGDIOBJ original = SelectObject(memory.get(), canvas.get());
+    BitBlt(memory.get(), 0, 0, width, height, dc, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
+                                      static_cast<const std::uint32_t*>(bits) + width * height);
+    for (std::uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(memory.get(), original);
+    return pixels;
+}
+
+// What a control shows where it is visible, and that part of its rectangle.
+std::vector<std::uint32_t> ShownPixels(HWND control, RECT& visible) {
+    UpdateWindow(GetAncestor(control, GA_ROOT));
+    HDC dc = GetDC(control);
+    GetClipBox(dc, &visible);
+    std::vector<std::uint32_t> pixels = PixelsOf(dc, visible);
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
+// The picture drawn to the rectangle, clipped as it is on the screen: under
+// Wine the averaging of a picture drawn smaller depends on the clipping.
+std::vector<std::uint32_t> DrawnPixels(HBITMAP picture, const RECT& area, const RECT& visible) {
+    HDC screen = GetDC(nullptr);
+    base::unique_hdc memory(CreateCompatibleDC(screen));
+    base::unique_hbitmap canvas(CreateCompatibleBitmap(screen, area.right, area.bottom));
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ original = SelectObject(memory.get(), canvas.get());
+    IntersectClipRect(memory.get(), visible.left, visible.top, visible.right, visible.bottom);
+    ui::DrawPicture(memory.get(), picture, area);
+    std::vector<std::uint32_t> pixels = PixelsOf(memory.get(), visible);
+    SelectObject(memory.get(), original);
+    return pixels;
 }
 
 } // namespace
@@ -182,10 +233,20 @@ TEST_F(MainWindow, ImagesHoldTheirPictures) {
     for (const Picture& expected : {Picture{mc::Image3, 62, 62}, Picture{mc::Image4, 64, 65},
                                     Picture{mc::Image1, 72, 71}, Picture{mc::Image2, 65, 66}}) {
         SCOPED_TRACE(expected.image.text);
-        const ui::Picture* picture = ui::ImagePicture(main.Control(expected.image).Hwnd());
+        HWND image = main.Control(expected.image).Hwnd();
+        HBITMAP picture = ui::ImagePicture(image);
         ASSERT_NE(nullptr, picture);
-        EXPECT_EQ(expected.width, picture->Width());
-        EXPECT_EQ(expected.height, picture->Height());
+        BITMAP size{};
+        ASSERT_TRUE(GetObjectA(picture, sizeof size, &size));
+        EXPECT_EQ(expected.width, size.bmWidth);
+        EXPECT_EQ(expected.height, size.bmHeight);
+        // What the control shows is its picture drawn to its size.
+        RECT client;
+        GetClientRect(image, &client);
+        RECT visible{};
+        const std::vector<std::uint32_t> shown = ShownPixels(image, visible);
+        EXPECT_GT(visible.bottom, client.bottom / 2);
+        EXPECT_EQ(DrawnPixels(picture, client, visible), shown);
     }
 }
 

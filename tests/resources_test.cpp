@@ -65,20 +65,26 @@ TEST(VersionResource, NamesTheProductAndItsVersion) {
               fixed->dwFileVersionMS);
 }
 
-TEST(Pictures, AreGifsOfTheirLayoutSizes) {
+TEST(Pictures, AreCompressedBitmapsOfTheirLayoutSizes) {
     struct Expected {
         int id, width, height;
     };
-    for (Expected picture : {Expected{IDG_TITLE, 62, 62}, Expected{IDG_BACKUP, 64, 65},
-                             Expected{IDG_CLEANUP, 72, 71}, Expected{IDG_DEFRAG, 65, 66}}) {
-        HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(picture.id), "GIF");
+    for (Expected picture : {Expected{IDB_TITLE, 62, 62}, Expected{IDB_BACKUP, 64, 65},
+                             Expected{IDB_CLEANUP, 72, 71}, Expected{IDB_DEFRAG, 65, 66}}) {
+        HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(picture.id), RT_BITMAP);
         ASSERT_NE(nullptr, found) << picture.id;
-        auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
-        ASSERT_GE(SizeofResource(nullptr, found), 10u);
-        // GIF header: signature, then the logical screen size, little-endian.
-        EXPECT_EQ(0, memcmp(bytes, "GIF8", 4)) << picture.id;
-        EXPECT_EQ(picture.width, bytes[6] | bytes[7] << 8) << picture.id;
-        EXPECT_EQ(picture.height, bytes[8] | bytes[9] << 8) << picture.id;
+        ASSERT_GE(SizeofResource(nullptr, found), sizeof(BITMAPINFOHEADER));
+        const auto* header =
+            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, found)));
+        EXPECT_EQ(picture.width, header->biWidth) << picture.id;
+        EXPECT_EQ(picture.height, header->biHeight) << picture.id;
+        // 8 bits a pixel, run-length compressed, with only the colours used.
+        EXPECT_EQ(8, header->biBitCount) << picture.id;
+        EXPECT_EQ(DWORD{BI_RLE8}, header->biCompression) << picture.id;
+        EXPECT_GT(256u, header->biClrUsed) << picture.id;
+        EXPECT_EQ(sizeof *header + 4 * header->biClrUsed + header->biSizeImage,
+                  SizeofResource(nullptr, found))
+            << picture.id;
     }
 }
 

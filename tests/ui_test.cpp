@@ -130,9 +130,9 @@ TEST(Forms, AMissingPictureLeavesTheImageBlank) {
     const ui::ControlRow rows[]{
         {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 120, 2000, 1000, Font::None,
          State::None, 0},
-        {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Gif{999}, 0, 0, 600, 480, Font::None,
+        {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Bitmap{999}, 0, 0, 600, 480, Font::None,
          State::Stretched, ui::NoTab},
-        {Image2, ui::NoIndex, Kind::Image, Picture1, ui::Gif{IDG_BACKUP}, 600, 0, 600, 480,
+        {Image2, ui::NoIndex, Kind::Image, Picture1, ui::Bitmap{IDB_BACKUP}, 600, 0, 600, 480,
          Font::None, State::Stretched, ui::NoTab},
     };
     ui::Form form(

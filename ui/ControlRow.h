@@ -34,8 +34,8 @@ enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton }
 // None where the layout gives no alignment; such text is drawn left-aligned.
 enum class Align { None, Left, Centre, Right };
 
-// A picture stored in the executable as a resource of type "GIF".
-struct Gif {
+// A picture stored in the executable as a bitmap resource.
+struct Bitmap {
     int id;
 };
 
@@ -43,7 +43,7 @@ struct Gif {
 struct Content {
     constexpr Content() = default;
     constexpr Content(const char* caption) : text(caption) {}
-    constexpr Content(Gif gif) : picture(gif.id) {}
+    constexpr Content(Bitmap bitmap) : picture(bitmap.id) {}
     const char* text = "";
     int picture = 0;
 };

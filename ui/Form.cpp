@@ -10,7 +10,6 @@
 #include "ui/Dpi.h"
 #include "ui/FatalError.h"
 #include "ui/MessageLoop.h"
-#include "ui/Picture.h"
 #include "ui/Widgets.h"
 
 namespace ui {
@@ -174,10 +173,11 @@ void Form::BuildControls() {
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == Kind::StatusLabel)
             MarkAsStatus(control);
-        Built built{&row, control, nullptr};
+        Built built{&row, control, {}};
         if (row.kind == Kind::Image && row.content.picture != 0) {
-            built.picture = LoadGifResource(module, row.content.picture);
-            SetImagePicture(control, built.picture);
+            // A missing picture leaves its image blank.
+            built.picture.reset(LoadBitmapA(module, MAKEINTRESOURCEA(row.content.picture)));
+            SetImagePicture(control, built.picture.get());
         }
         built_.push_back(std::move(built));
     }

@@ -16,8 +16,6 @@
 
 namespace ui {
 
-class Picture;
-
 enum class Frame {
     Sizable,    // resizable border, system menu, minimise box; in the taskbar
     FixedDialog // dialog frame with the close box only; owned, so not in the taskbar
@@ -104,7 +102,7 @@ private:
     struct Built {
         const ControlRow* row;
         HWND window;
-        const Picture* picture; // owned by the process-wide picture cache
+        base::unique_hbitmap picture; // an image's; drawn while the control exists
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

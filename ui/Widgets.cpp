@@ -5,7 +5,6 @@
 
 #include "base/Handles.h"
 #include "ui/FatalError.h"
-#include "ui/Picture.h"
 
 namespace ui {
 
@@ -102,14 +101,17 @@ LRESULT ImageMessage(HWND image, UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = BeginPaint(image, &paint);
         RECT client;
         GetClientRect(image, &client);
-        // The container decides the colour around a picture with transparent
-        // parts, as it does for its labels.
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(image), WM_CTLCOLORSTATIC,
-                                                           reinterpret_cast<WPARAM>(dc),
-                                                           reinterpret_cast<LPARAM>(image)));
-        FillRect(dc, &client, brush ? brush : PanelBrush());
-        if (const Picture* picture = ImagePicture(image))
-            picture->DrawStretched(dc, client);
+        if (HBITMAP picture = ImagePicture(image)) {
+            // The pictures are opaque: nothing is drawn beneath them.
+            DrawPicture(dc, picture, client);
+        } else {
+            // A missing picture leaves the container's colour, as around its
+            // labels.
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(image), WM_CTLCOLORSTATIC,
+                                                               reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(image)));
+            FillRect(dc, &client, brush ? brush : PanelBrush());
+        }
         EndPaint(image, &paint);
         return 0;
     }
@@ -147,13 +149,32 @@ void RegisterWidgetClasses(HINSTANCE instance) {
     registered = true;
 }
 
-void SetImagePicture(HWND image, const Picture* picture) {
+void SetImagePicture(HWND image, HBITMAP picture) {
     SetWindowLongPtrA(image, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
     InvalidateRect(image, nullptr, TRUE);
 }
 
-const Picture* ImagePicture(HWND image) {
-    return reinterpret_cast<const Picture*>(GetWindowLongPtrA(image, GWLP_USERDATA));
+HBITMAP ImagePicture(HWND image) {
+    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(image, GWLP_USERDATA));
+}
+
+void DrawPicture(HDC dc, HBITMAP picture, const RECT& target) {
+    BITMAP size{};
+    base::unique_hdc source(CreateCompatibleDC(dc));
+    if (!GetObjectA(picture, sizeof size, &size) || !source)
+        return;
+    const int width = target.right - target.left;
+    const int height = target.bottom - target.top;
+    if (width < size.bmWidth || height < size.bmHeight) {
+        // Averaging rather than dropping rows and columns; the mode wants the
+        // brush origin set after it.
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+    }
+    const HGDIOBJ original = SelectObject(source.get(), picture);
+    StretchBlt(dc, target.left, target.top, width, height, source.get(), 0, 0, size.bmWidth,
+               size.bmHeight, SRCCOPY);
+    SelectObject(source.get(), original);
 }
 
 } // namespace ui

@@ -7,8 +7,6 @@
 
 namespace ui {
 
-class Picture;
-
 inline constexpr COLORREF WindowColour = RGB(237, 242, 255);
 inline constexpr COLORREF PanelColour = RGB(175, 211, 249);
 // A status label's text: dark red, which stands out on both background colours
@@ -39,9 +37,13 @@ LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush);
 // status colour, or in the system's colours when high contrast is on.
 void MarkAsStatus(HWND label);
 
-// The picture an image control draws; the caller keeps it alive while the
+// The bitmap an image control draws; the caller keeps it alive while the
 // control exists.
-void SetImagePicture(HWND image, const Picture* picture);
-const Picture* ImagePicture(HWND image);
+void SetImagePicture(HWND image, HBITMAP picture);
+HBITMAP ImagePicture(HWND image);
+
+// Draws the whole bitmap stretched into the rectangle: averaged where it is
+// drawn smaller than it is, as it is at 96 DPI.
+void DrawPicture(HDC dc, HBITMAP picture, const RECT& target);
 
 } // namespace ui
