@@ -250,6 +250,31 @@ TEST_F(MainWindow, ImagesHoldTheirPictures) {
     }
 }
 
+TEST_F(MainWindow, TheDefaultFrameFollowsTheFocusedPushButton) {
+    const auto framed = [this] {
+        std::vector<std::string> buttons;
+        for (const Expected& row : MainLayout) {
+            HWND control = main.Control(row.name, row.index).Hwnd();
+            if ((GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                buttons.push_back(std::string(row.name.text) + " " + std::to_string(row.index));
+        }
+        return buttons;
+    };
+    EXPECT_EQ(std::vector<std::string>{"UCmd 6"}, framed()) << "focus on UCh(0)";
+    for (int step = 0; step < 2; ++step) {
+        PressKey(VK_TAB);
+        ui::ProcessPendingMessages();
+    }
+    EXPECT_EQ(std::vector<std::string>{"UCmd 0"}, framed()) << "focus on the first Browes";
+    PressKey(VK_TAB);
+    ui::ProcessPendingMessages();
+    EXPECT_EQ(std::vector<std::string>{"UCmd 6"}, framed()) << "focus on UCh(1)";
+    main.UCmd(mc::DefaultButton).SetFocus();
+    EXPECT_EQ(std::vector<std::string>{"UCmd 3"}, framed()) << "focus on Default";
+    main.Txt(2).SetFocus();
+    EXPECT_EQ(std::vector<std::string>{"UCmd 6"}, framed()) << "focus on Txt(2)";
+}
+
 TEST_F(MainWindow, TabRunsThroughTheRowsThenTheButtonsAcrossPanels) {
     EXPECT_EQ("UCh 0", Focused(main));
     const std::vector<std::string> order{"Txt 0", "UCmd 0", "UCh 1",  "Txt 1",  "UCmd 1", "UCh 2",

@@ -1,11 +1,13 @@
 // The window-building pieces on their own: twips at a DPI, the open-file
 // dialog's filter and answers, the description of uncaught errors, and how a
-// Form copes with a faulty table or a missing picture.
+// Form copes with a faulty table or a missing picture, and the order it
+// creates its controls in.
 #include <gtest/gtest.h>
 
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "registry/RegistryError.h"
 #include "res/resource.h"
@@ -146,6 +148,39 @@ TEST(Forms, AMissingPictureLeavesTheImageBlank) {
     UpdateWindow(form.Hwnd());
     form.Unload();
     EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST(Forms, ControlsStandInTabOrderWithEachLabelBeforeTheControlAfterIt) {
+    const ui::ControlRow rows[]{
+        {Picture1, ui::NoIndex, Kind::Panel, TestForm, "", 120, 720, 2000, 600, Font::None,
+         State::None, 4},
+        {Image1, ui::NoIndex, Kind::Image, Picture1, ui::Bitmap{IDB_TITLE}, 0, 0, 300, 300,
+         Font::None, State::Stretched, ui::NoTab},
+        {Check, 1, Kind::CheckBox, Picture1, "third", 400, 0, 900, 300, Font::Default,
+         State::Cleared, 3},
+        {Label1, ui::NoIndex, Kind::Label, Picture1, "names the second", 400, 300, 900, 300,
+         Font::Default, State::Enabled, 0},
+        {Check, 2, Kind::CheckBox, Picture1, "second", 1300, 300, 600, 300, Font::Default,
+         State::Cleared, 2},
+        {Check, 0, Kind::CheckBox, TestForm, "first", 120, 120, 900, 300, Font::Default,
+         State::Cleared, 1},
+    };
+    ui::Form form(
+        {TestForm, "Order", 0, ui::Frame::FixedDialog, ui::Placement::CentreOwner, 3000, 1500},
+        rows);
+    const auto children = [](HWND parent) {
+        std::vector<HWND> windows;
+        for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            windows.push_back(child);
+        return windows;
+    };
+    form.Load();
+    EXPECT_EQ((std::vector<HWND>{form.Control(Check, 0).Hwnd(), form.Control(Picture1).Hwnd()}),
+              children(form.Hwnd()));
+    EXPECT_EQ((std::vector<HWND>{form.Control(Label1).Hwnd(), form.Control(Check, 2).Hwnd(),
+                                 form.Control(Image1).Hwnd(), form.Control(Check, 1).Hwnd()}),
+              children(form.Control(Picture1).Hwnd()));
+    form.Unload();
 }
 
 TEST(Forms, AnUnloadedFormIsBuiltAfreshFromItsTable) {

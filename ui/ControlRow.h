@@ -28,7 +28,7 @@ enum class Kind { Panel, Label, StatusLabel, CheckBox, TextBox, PushButton, Imag
 enum class Font { None, Default, Title, DialogText };
 
 // The "At start" column. KeyboardButton is an enabled push button that Enter
-// presses when the focus is on no other push button (see Form::HandleKey).
+// presses when the focus is on no other push button (Form answers DM_GETDEFID with it).
 enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
 
 // None where the layout gives no alignment; such text is drawn left-aligned.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <stdexcept>
 #include <system_error>
 
@@ -153,12 +154,76 @@ void Form::Load() {
     }
 }
 
+std::vector<const ControlRow*> Form::CreationOrder() const {
+    // The dialog manager takes the tab stops in z-order, which among siblings
+    // is the order of creation. Within a container each control has a key:
+    // its tab index when it takes the focus; a panel the smallest key inside
+    // it; any other control the key of the next focusable control after it in
+    // the table, so that a label stays right before the control it names (a
+    // screen reader names a text box by it), or last when none follows. Equal
+    // keys keep table order.
+    const std::size_t count = table_.size();
+    constexpr int Last = std::numeric_limits<int>::max();
+    std::vector<std::size_t> container(count, count); // count: the window itself
+    std::vector<int> key(count, Last);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ControlRow& row = table_[i];
+        if (!(row.container == description_.name)) {
+            std::size_t panel = 0;
+            while (panel < i &&
+                   !(table_[panel].kind == Kind::Panel && table_[panel].name == row.container))
+                ++panel;
+            if (panel == i)
+                throw std::logic_error(
+                    std::string("The control ") + row.name.text +
+                    " names a container that is not built before it: " + row.container.text);
+            container[i] = panel;
+        }
+        if (TakesFocus(row.kind) && row.tab != NoTab)
+            key[i] = row.tab;
+    }
+    // Backwards: a panel's contents follow it in the table.
+    for (std::size_t i = count; i-- > 0;) {
+        if (!TakesFocus(table_[i].kind) && table_[i].kind != Kind::Panel) {
+            for (std::size_t next = i + 1; next < count; ++next) {
+                if (container[next] == container[i] && TakesFocus(table_[next].kind)) {
+                    key[i] = key[next];
+                    break;
+                }
+            }
+        }
+        if (container[i] != count)
+            key[container[i]] = std::min(key[container[i]], key[i]);
+    }
+    // Each container's contents by key, each panel followed by its own.
+    std::vector<const ControlRow*> order;
+    std::vector<char> placed(count);
+    const auto append = [&](const auto& self, std::size_t parent) -> void {
+        for (;;) {
+            std::size_t first = count;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (container[i] == parent && !placed[i] && (first == count || key[i] < key[first]))
+                    first = i;
+            }
+            if (first == count)
+                return;
+            placed[first] = 1;
+            order.push_back(&table_[first]);
+            self(self, first);
+        }
+    };
+    append(append, count);
+    return order;
+}
+
 void Form::BuildControls() {
     HMODULE module = GetModuleHandleA(nullptr);
     built_.reserve(table_.size());
-    for (const ControlRow& row : table_) {
+    for (const ControlRow* created : CreationOrder()) {
+        const ControlRow& row = *created;
         const ChildClass childClass = ChildClassOf(row);
-        const int id = FirstControlId + static_cast<int>(built_.size());
+        // Numbered in table order, whatever the order of creation.
+        const int id = FirstControlId + static_cast<int>(&row - table_.data());
         HWND control = CreateWindowExA(
             childClass.exStyle, childClass.name, row.content.text, childClass.style,
             TwipsToPixels(row.left, layoutDpi_), TwipsToPixels(row.top, layoutDpi_),
@@ -190,9 +255,7 @@ HWND Form::ContainerOf(const ControlRow& row) const {
         if (built.row->kind == Kind::Panel && built.row->name == row.container)
             return built.window;
     }
-    // Tables list containers before their children.
-    throw std::logic_error(std::string("The control ") + row.name.text +
-                           " names a container that is not built before it: " + row.container.text);
+    throw std::logic_error("A container is built after its contents");
 }
 
 void Form::ApplyLayout(int dpi) {
@@ -378,13 +441,29 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (const Built* built = Find(reinterpret_cast<HWND>(lParam))) {
             const int notification = HIWORD(wParam);
+            // As in the system's dialogs, a focused push button is the one
+            // Enter presses and wears the default frame; otherwise the
+            // keyboard button does.
             if (IsPushButton(built->row->kind) &&
                 (notification == BN_SETFOCUS || notification == BN_KILLFOCUS))
-                OnButtonFocus(*built, notification == BN_SETFOCUS);
+                FrameDefaultButton(notification == BN_SETFOCUS ? built->window : KeyboardButton());
             OnControlCommand(built->row->name, built->row->index, notification);
             return 0;
         }
+        // Esc, from the dialog manager: a dialog closes as by its close box;
+        // the main window has no cancel button, so nothing happens there.
+        if (wParam == IDCANCEL && lParam == 0) {
+            if (description_.frame == Frame::FixedDialog)
+                PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        }
         break;
+    case DM_GETDEFID:
+        // The dialog manager's question for Enter when the focus is on no
+        // push button.
+        if (HWND button = KeyboardButton())
+            return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+        return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (LRESULT brush =

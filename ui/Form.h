@@ -75,15 +75,9 @@ public:
     // The DPI the current layout was made for.
     int Dpi() const { return layoutDpi_; }
 
-    // The focusable controls that are enabled and visible, by tab index: the
-    // order Tab moves through, across containers.
-    std::vector<HWND> TabStops() const;
-    // Moves the focus to the next (+1) or previous (-1) tab stop, wrapping.
-    void MoveFocus(int direction);
-
-    // Keyboard handling of the window's message loop: Tab and Shift+Tab,
-    // Enter and Esc. True when the message has been handled.
-    bool HandleKey(const ::MSG& message);
+    // Gives the default frame to the focused push button, or else to the
+    // keyboard button: what the message loops do after Tab.
+    void FrameFocusedButton();
 
     // The Form whose top-level window this is, or null.
     static Form* FromWindow(HWND window);
@@ -106,6 +100,9 @@ private:
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The table's rows in the order their controls are created: containers
+    // before their children, siblings in tab order.
+    std::vector<const ControlRow*> CreationOrder() const;
     void BuildControls();
     // The layout's font for a row, or null for a row that names none.
     HFONT FontOf(Font font) const;
@@ -116,8 +113,8 @@ private:
     void Place();
     void FocusFirst();
     void OnActivate(bool active);
-    void SetButtonDefault(HWND button, bool isDefault);
-    void OnButtonFocus(const Built& button, bool gotFocus);
+    // Frames this push button as the default one and no other.
+    void FrameDefaultButton(HWND button);
     HWND KeyboardButton() const;
     void Detach();
 

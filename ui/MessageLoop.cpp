@@ -8,21 +8,21 @@ namespace {
 
 HWND applicationWindow = nullptr;
 
-void Dispatch(const ::MSG& message) {
-    if (!PreTranslate(message)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+void Dispatch(::MSG& message) {
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    // The dialog manager translates and dispatches a Form's messages itself.
+    if (Form::FromWindow(root) && IsDialogMessageA(root, &message)) {
+        // Its handler may have closed the window.
+        if (message.message == WM_KEYDOWN && message.wParam == VK_TAB)
+            if (Form* form = Form::FromWindow(root))
+                form->FrameFocusedButton();
+        return;
     }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
 }
 
 } // namespace
-
-bool PreTranslate(const ::MSG& message) {
-    if (!message.hwnd)
-        return false;
-    Form* form = Form::FromWindow(GetAncestor(message.hwnd, GA_ROOT));
-    return form && form->HandleKey(message);
-}
 
 void RunMessagesUntil(const std::function<bool()>& done) {
     ::MSG message;

@@ -1,5 +1,6 @@
 // The thread's message loops: the program's, the modal windows' and the one
-// tests pump. All of them give the Forms their keyboard handling first.
+// tests pump. All of them give a Form's messages to the system's dialog
+// manager, for Tab, Enter and Esc.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +8,6 @@
 #include <functional>
 
 namespace ui {
-
-// Gives the message to the keyboard handling of the Form it is for; true when
-// it has been handled and must not be dispatched.
-bool PreTranslate(const ::MSG& message);
 
 // Runs the thread's messages until done() holds. A WM_QUIT ends the loop too
 // and is posted again, so that every enclosing loop ends as well.
