@@ -120,7 +120,8 @@ std::vector<std::uint32_t> ShownPixels(HWND control, RECT& visible) {
 
 // The picture drawn to the rectangle, clipped as it is on the screen: under
 // Wine the averaging of a picture drawn smaller depends on the clipping.
-std::vector<std::uint32_t> DrawnPixels(HBITMAP picture, const RECT& area, const RECT& visible) {
+std::vector<std::uint32_t> DrawnPixels(const BITMAPINFO* picture, const RECT& area,
+                                       const RECT& visible) {
     HDC screen = GetDC(nullptr);
     base::unique_hdc memory(CreateCompatibleDC(screen));
     base::unique_hbitmap canvas(CreateCompatibleBitmap(screen, area.right, area.bottom));
@@ -234,12 +235,10 @@ TEST_F(MainWindow, ImagesHoldTheirPictures) {
                                     Picture{mc::Image1, 72, 71}, Picture{mc::Image2, 65, 66}}) {
         SCOPED_TRACE(expected.image.text);
         HWND image = main.Control(expected.image).Hwnd();
-        HBITMAP picture = ui::ImagePicture(image);
+        const BITMAPINFO* picture = ui::ImagePicture(image);
         ASSERT_NE(nullptr, picture);
-        BITMAP size{};
-        ASSERT_TRUE(GetObjectA(picture, sizeof size, &size));
-        EXPECT_EQ(expected.width, size.bmWidth);
-        EXPECT_EQ(expected.height, size.bmHeight);
+        EXPECT_EQ(expected.width, picture->bmiHeader.biWidth);
+        EXPECT_EQ(expected.height, picture->bmiHeader.biHeight);
         // What the control shows is its picture drawn to its size.
         RECT client;
         GetClientRect(image, &client);

@@ -1,6 +1,6 @@
 // The pictures: the four bitmaps of the program's resources load with their
-// sizes and colours, and are drawn whole, stretched to the target, averaged
-// where it is smaller than they are.
+// sizes and colours, and are drawn whole as the system draws the bitmaps it
+// loads, stretched to the target, averaged where it is smaller than they are.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -129,23 +129,26 @@ TEST(Pictures, TheResourceBitmapsLoadWithTheirSizesAndColours) {
 }
 
 TEST(Pictures, AreDrawnWholeStretchedAndAveragedWhereSmaller) {
+    EXPECT_EQ(nullptr, ui::FindPicture(GetModuleHandleA(nullptr), 999));
     for (const ResourcePicture& resource : ResourcePictures) {
-        const base::unique_hbitmap picture = loadPicture(resource.id);
-        ASSERT_TRUE(picture);
+        const base::unique_hbitmap loaded = loadPicture(resource.id);
+        const BITMAPINFO* picture = ui::FindPicture(GetModuleHandleA(nullptr), resource.id);
+        ASSERT_TRUE(loaded);
+        ASSERT_NE(nullptr, picture);
         const SIZE natural{resource.width, resource.height};
         for (SIZE size : DrawnSizes) {
             const SIZE drawn{size.cx ? size.cx : natural.cx, size.cy ? size.cy : natural.cy};
             SCOPED_TRACE(testing::Message()
                          << resource.id << " drawn at " << drawn.cx << "x" << drawn.cy);
             Canvas canvas(drawn.cx, drawn.cy);
-            ui::DrawPicture(canvas.Dc(), picture.get(), canvas.Whole());
+            ui::DrawPicture(canvas.Dc(), picture, canvas.Whole());
             const std::vector<std::uint32_t> pixels = canvas.Pixels();
             EXPECT_EQ(std::find(pixels.begin(), pixels.end(), Unpainted), pixels.end());
             const bool smaller = drawn.cx < natural.cx || drawn.cy < natural.cy;
-            EXPECT_EQ(stretched(picture.get(), natural, drawn, smaller ? HALFTONE : COLORONCOLOR),
+            EXPECT_EQ(stretched(loaded.get(), natural, drawn, smaller ? HALFTONE : COLORONCOLOR),
                       pixels);
             if (smaller) {
-                EXPECT_NE(stretched(picture.get(), natural, drawn, COLORONCOLOR), pixels)
+                EXPECT_NE(stretched(loaded.get(), natural, drawn, COLORONCOLOR), pixels)
                     << "rows and columns dropped, not averaged";
             }
         }

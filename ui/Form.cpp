@@ -238,13 +238,10 @@ void Form::BuildControls() {
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == Kind::StatusLabel)
             MarkAsStatus(control);
-        Built built{&row, control, {}};
-        if (row.kind == Kind::Image && row.content.picture != 0) {
-            // A missing picture leaves its image blank.
-            built.picture.reset(LoadBitmapA(module, MAKEINTRESOURCEA(row.content.picture)));
-            SetImagePicture(control, built.picture.get());
-        }
-        built_.push_back(std::move(built));
+        // A missing picture leaves its image blank.
+        if (row.kind == Kind::Image && row.content.picture != 0)
+            SetImagePicture(control, FindPicture(module, row.content.picture));
+        built_.push_back({&row, control});
     }
 }
 

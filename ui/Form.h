@@ -96,7 +96,6 @@ private:
     struct Built {
         const ControlRow* row;
         HWND window;
-        base::unique_hbitmap picture; // an image's; drawn while the control exists
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

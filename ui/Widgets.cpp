@@ -101,7 +101,7 @@ LRESULT ImageMessage(HWND image, UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = BeginPaint(image, &paint);
         RECT client;
         GetClientRect(image, &client);
-        if (HBITMAP picture = ImagePicture(image)) {
+        if (const BITMAPINFO* picture = ImagePicture(image)) {
             // The pictures are opaque: nothing is drawn beneath them.
             DrawPicture(dc, picture, client);
         } else {
@@ -149,32 +149,41 @@ void RegisterWidgetClasses(HINSTANCE instance) {
     registered = true;
 }
 
-void SetImagePicture(HWND image, HBITMAP picture) {
+const BITMAPINFO* FindPicture(HMODULE module, int id) {
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), RT_BITMAP);
+    return resource ? static_cast<const BITMAPINFO*>(LockResource(LoadResource(module, resource)))
+                    : nullptr;
+}
+
+void SetImagePicture(HWND image, const BITMAPINFO* picture) {
     SetWindowLongPtrA(image, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
     InvalidateRect(image, nullptr, TRUE);
 }
 
-HBITMAP ImagePicture(HWND image) {
-    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(image, GWLP_USERDATA));
+const BITMAPINFO* ImagePicture(HWND image) {
+    return reinterpret_cast<const BITMAPINFO*>(GetWindowLongPtrA(image, GWLP_USERDATA));
 }
 
-void DrawPicture(HDC dc, HBITMAP picture, const RECT& target) {
-    BITMAP size{};
-    base::unique_hdc source(CreateCompatibleDC(dc));
-    if (!GetObjectA(picture, sizeof size, &size) || !source)
+void DrawPicture(HDC dc, const BITMAPINFO* picture, const RECT& target) {
+    if (!picture)
         return;
+    const BITMAPINFOHEADER& header = picture->bmiHeader;
     const int width = target.right - target.left;
     const int height = target.bottom - target.top;
-    if (width < size.bmWidth || height < size.bmHeight) {
+    if (width < header.biWidth || height < header.biHeight) {
         // Averaging rather than dropping rows and columns; the mode wants the
         // brush origin set after it.
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
     }
-    const HGDIOBJ original = SelectObject(source.get(), picture);
-    StretchBlt(dc, target.left, target.top, width, height, source.get(), 0, 0, size.bmWidth,
-               size.bmHeight, SRCCOPY);
-    SelectObject(source.get(), original);
+    // The pixels follow the palette, whose size 0 means all the bit depth allows.
+    const DWORD colours = header.biClrUsed         ? header.biClrUsed
+                          : header.biBitCount <= 8 ? 1u << header.biBitCount
+                                                   : 0;
+    StretchDIBits(dc, target.left, target.top, width, height, 0, 0, header.biWidth, header.biHeight,
+                  reinterpret_cast<const BYTE*>(picture) + header.biSize +
+                      colours * sizeof(RGBQUAD),
+                  picture, DIB_RGB_COLORS, SRCCOPY);
 }
 
 } // namespace ui
