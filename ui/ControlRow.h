@@ -29,7 +29,9 @@ enum class Font { None, Default, Title, DialogText };
 
 // The "At start" column. KeyboardButton is an enabled push button that Enter
 // presses when the focus is on no other push button (see Form::HandleKey).
-enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
+// Hidden is never shown: a label that names the control after it for screen
+// readers, which read such labels too.
+enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton, Hidden };
 
 // None where the layout gives no alignment; such text is drawn left-aligned.
 enum class Align { None, Left, Centre, Right };
@@ -65,6 +67,10 @@ struct ControlRow {
     State state = State::None;
     int tab = NoTab;
     Align align = Align::None;
+    // What screen readers call the control where its caption does not tell it
+    // from its neighbours; null to leave the name to the system. In UTF-16,
+    // as screen readers take it.
+    const wchar_t* accessibleName = nullptr;
 };
 
 // True for the kinds that can hold the keyboard focus; labels and panels have

@@ -39,6 +39,10 @@ LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush);
 // status colour, or in the system's colours when high contrast is on.
 void MarkAsStatus(HWND label);
 
+// Has screen readers read out a status label's new text: call it right after
+// the text is set. A label that is not shown has no news to tell.
+void AnnounceStatus(HWND label);
+
 // The picture an image control draws; the caller keeps it alive while the
 // control exists.
 void SetImagePicture(HWND image, const Picture* picture);
