@@ -73,8 +73,9 @@ public:
     // Window to registry, after checking that every enabled row has a command
     // line: -1 when written, 0 when nothing was written.
     Boolean SaveSettings();
-    // Puts into each row the first of its tool's stock lines whose program this
-    // Windows has, and enables every row.
+    // Puts into each row its tool's stock command line, or the line of the
+    // program that replaced it where only that one is on this Windows, and
+    // enables every row.
     void SetDefault();
 
 protected:
