@@ -14,7 +14,9 @@ namespace {
 
 using namespace MainControls;
 using enum ui::Kind;
+using ui::AccessibleName;
 using ui::Align;
+using ui::Content;
 using ui::Font;
 using ui::Gif;
 using ui::NoIndex;
@@ -28,10 +30,10 @@ constexpr ui::WindowDescription MainWindow{
 // Containers come before their children. The backup row is index 0 in every
 // group although its panel, Picture1, is built after the title strip only.
 // Screen readers name a text box by the label directly before it, and a
-// button by its caption unless the row gives another name.
+// button by its caption unless its row gives another name.
 constexpr ui::ControlRow MainTable[]{
     // Name, Index, Kind, Container, Caption/text/picture, Left, Top, Width, Height, Font,
-    // At start, Tab, Alignment, Name for screen readers
+    // At start, Tab, Alignment
     {Picture3, NoIndex, Panel, MainForm, "", 120, 120, 6255, 495, Font::None, State::None, 22},
     {Image3, NoIndex, Image, Picture3, Gif{IDG_TITLE}, 0, 0, 600, 480, Font::None, State::Stretched,
      NoTab},
@@ -47,8 +49,8 @@ constexpr ui::ControlRow MainTable[]{
     {TxtName, 0, Label, Picture1, "Backup program", 480, 840, 855, 375, Font::None, State::Hidden,
      NoTab},
     {Txt, 0, TextBox, Picture1, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 1},
-    {UCmd, 0, PushButton, Picture1, "Browes", 5280, 840, 810, 330, Font::Default, State::Enabled, 2,
-     Align::None, L"Browse for the backup program"},
+    {UCmd, 0, PushButton, Picture1, Content("Browes", AccessibleName{IDS_BROWSE_BACKUP}), 5280, 840,
+     810, 330, Font::Default, State::Enabled, 2},
     {Image4, NoIndex, Image, Picture1, Gif{IDG_BACKUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 0, StatusLabel, Picture1, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 24,
@@ -63,8 +65,8 @@ constexpr ui::ControlRow MainTable[]{
     {TxtName, 1, Label, Picture2, "Disk cleanup program", 480, 840, 855, 375, Font::None,
      State::Hidden, NoTab},
     {Txt, 1, TextBox, Picture2, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 4},
-    {UCmd, 1, PushButton, Picture2, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled, 5,
-     Align::None, L"Browse for the disk cleanup program"},
+    {UCmd, 1, PushButton, Picture2, Content("Browes", AccessibleName{IDS_BROWSE_CLEANUP}), 5280,
+     840, 855, 330, Font::Default, State::Enabled, 5},
     {Image1, NoIndex, Image, Picture2, Gif{IDG_CLEANUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 1, StatusLabel, Picture2, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 25,
@@ -79,8 +81,8 @@ constexpr ui::ControlRow MainTable[]{
     {TxtName, 2, Label, Picture5, "Defragmenter program", 480, 840, 855, 375, Font::None,
      State::Hidden, NoTab},
     {Txt, 2, TextBox, Picture5, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 7},
-    {UCmd, 2, PushButton, Picture5, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled, 8,
-     Align::None, L"Browse for the defragmenter program"},
+    {UCmd, 2, PushButton, Picture5, Content("Browes", AccessibleName{IDS_BROWSE_DEFRAG}), 5280, 840,
+     855, 330, Font::Default, State::Enabled, 8},
     {Image2, NoIndex, Image, Picture5, Gif{IDG_DEFRAG}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 2, StatusLabel, Picture5, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 26,

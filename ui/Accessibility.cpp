@@ -37,7 +37,7 @@ bool InApartment() {
 // control itself and as the system's object for everything else.
 class NamedAccessible final : public IAccessible {
 public:
-    NamedAccessible(ComPtr<IAccessible> standard, const wchar_t* name)
+    NamedAccessible(ComPtr<IAccessible> standard, int name)
         : standard_(std::move(standard)), name_(name) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
@@ -64,7 +64,11 @@ public:
             return standard_->get_accName(child, name);
         if (!name)
             return E_POINTER;
-        *name = SysAllocString(name_);
+        // With no room given, the resource's own text and its length.
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(name_),
+                                       reinterpret_cast<LPWSTR>(&text), 0);
+        *name = SysAllocStringLen(text, static_cast<UINT>(length));
         return *name ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -151,12 +155,12 @@ private:
 
     LONG references_ = 1;
     ComPtr<IAccessible> standard_;
-    const wchar_t* name_;
+    int name_;
 };
 
 // The answer to a screen reader's WM_GETOBJECT for the control itself, or 0
 // to leave it to the control's own procedure.
-LRESULT NamedObject(HWND control, WPARAM flags, const wchar_t* name) noexcept {
+LRESULT NamedObject(HWND control, WPARAM flags, int name) noexcept {
     using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
     using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
     static const auto createStandard =
@@ -183,7 +187,8 @@ LRESULT CALLBACK NamedControlProcedure(HWND window, UINT message, WPARAM wParam,
     // The object identifier is a 32-bit value, whatever the width of lParam.
     if (message == WM_GETOBJECT && static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
         const ControlRow* row = Form::RowOf(window);
-        if (const LRESULT object = row ? NamedObject(window, wParam, row->accessibleName) : 0)
+        if (const LRESULT object =
+                row ? NamedObject(window, wParam, row->content.accessibleName) : 0)
             return object;
     }
     // The class's own procedure is the one replaced: nothing else replaces a

@@ -8,8 +8,8 @@
 
 namespace ui {
 
-// Screen readers then name the control as its row's accessibleName says,
-// instead of by its caption.
+// Screen readers then name the control by the string resource its row gives
+// (Content::accessibleName), instead of by its caption.
 void AnswerWithAccessibleName(HWND control);
 
 // Screen readers read a live region out when told that it changed, once the

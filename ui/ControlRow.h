@@ -41,13 +41,24 @@ struct Gif {
     int id;
 };
 
-// The caption, text or picture of a control.
+// What screen readers call a control where its caption does not tell it from
+// its neighbours: a string resource, in UTF-16 as they take it.
+struct AccessibleName {
+    int id;
+};
+
+// The caption, text or picture of a control, and its name for screen readers
+// where that is not its caption (0: the system names it).
 struct Content {
     constexpr Content() = default;
     constexpr Content(const char* caption) : text(caption) {}
     constexpr Content(Gif gif) : picture(gif.id) {}
+    constexpr Content(const char* caption, AccessibleName name)
+        : text(caption), accessibleName(name.id) {}
     const char* text = "";
     int picture = 0;
+    // Beside the picture, where it takes no room in the tables.
+    int accessibleName = 0;
 };
 
 inline constexpr int NoIndex = -1; // a single control, not a member of a group
@@ -67,10 +78,6 @@ struct ControlRow {
     State state = State::None;
     int tab = NoTab;
     Align align = Align::None;
-    // What screen readers call the control where its caption does not tell it
-    // from its neighbours; null to leave the name to the system. In UTF-16,
-    // as screen readers take it.
-    const wchar_t* accessibleName = nullptr;
 };
 
 // True for the kinds that can hold the keyboard focus; labels and panels have

@@ -176,7 +176,7 @@ void Form::BuildControls() {
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == Kind::StatusLabel)
             MarkAsStatus(control);
-        if (row.accessibleName)
+        if (row.content.accessibleName != 0)
             AnswerWithAccessibleName(control);
         Built built{&row, control, nullptr};
         if (row.kind == Kind::Image && row.content.picture != 0) {
