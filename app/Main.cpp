@@ -12,6 +12,7 @@
 #include "registry/ValueCodec.h"
 #include "ui/Dpi.h"
 #include "ui/MessageLoop.h"
+#include "ui/Widgets.h"
 
 namespace app {
 
@@ -79,10 +80,13 @@ void Main::ShowProgramStatus(int row) {
         }
     }
     const ui::ControlRef status = ULSt(row);
-    if (!text)
-        status.SetCaption("");
-    else
-        status.SetCaption(status.Fits(text->full) ? text->full : text->shortened);
+    const std::string shown = !text ? "" : status.Fits(text->full) ? text->full : text->shortened;
+    // Screen readers hear of a status when it changes, not at every keystroke,
+    // and only once the new text is there to be read.
+    if (shown == status.Caption())
+        return;
+    status.SetCaption(shown);
+    ui::AnnounceStatus(status.Hwnd());
 }
 
 void Main::OnUCmdClick(int index) {

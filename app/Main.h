@@ -40,6 +40,9 @@ inline constexpr ui::Name UCmd{"UCmd"};
 // Each row's program status, in the free space between its check box and its
 // picture.
 inline constexpr ui::Name ULSt{"ULSt"};
+// Each row's hidden label, directly before its text box, which gives screen
+// readers the text box's name: the visible "Program" is the same on all rows.
+inline constexpr ui::Name TxtName{"TxtName"};
 
 inline constexpr int DefaultButton = 3;
 inline constexpr int ApplyButton = 4;
@@ -56,6 +59,7 @@ public:
     ui::ControlRef ULPr(int index) { return Control(MainControls::ULPr, index); }
     ui::ControlRef UCmd(int index) { return Control(MainControls::UCmd, index); }
     ui::ControlRef ULSt(int index) { return Control(MainControls::ULSt, index); }
+    ui::ControlRef TxtName(int index) { return Control(MainControls::TxtName, index); }
 
     // The open-file dialog the browse buttons show.
     ui::OpenFileDialog Cmd;
@@ -69,7 +73,9 @@ public:
     // Window to registry, after checking that every enabled row has a command
     // line: -1 when written, 0 when nothing was written.
     Boolean SaveSettings();
-    // Puts the stock command lines into the window and enables every row.
+    // Puts into each row its tool's stock command line, or the line of the
+    // program that replaced it where only that one is on this Windows, and
+    // enables every row.
     void SetDefault();
 
 protected:

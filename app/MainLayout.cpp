@@ -14,8 +14,10 @@ namespace {
 
 using namespace MainControls;
 using enum ui::Kind;
+using ui::AccessibleName;
 using ui::Align;
 using ui::Bitmap;
+using ui::Content;
 using ui::Font;
 using ui::NoIndex;
 using ui::NoTab;
@@ -27,6 +29,8 @@ constexpr ui::WindowDescription MainWindow{
 
 // Containers come before their children. The backup row is index 0 in every
 // group although its panel, Picture1, is built after the title strip only.
+// Screen readers name a text box by the label directly before it, and a
+// button by its caption unless its row gives another name.
 constexpr ui::ControlRow MainTable[]{
     // Name, Index, Kind, Container, Caption/text/picture, Left, Top, Width, Height, Font,
     // At start, Tab, Alignment
@@ -42,9 +46,11 @@ constexpr ui::ControlRow MainTable[]{
     {UCh, 0, CheckBox, Picture1, "Disable Backup Utility", 480, 480, 3375, 255, Font::Default,
      State::Cleared, 0},
     {ULPr, 0, Label, Picture1, "Program", 480, 840, 855, 375, Font::Default, State::Enabled, 18},
+    {TxtName, 0, Label, Picture1, "Backup program", 480, 840, 855, 375, Font::None, State::Hidden,
+     NoTab},
     {Txt, 0, TextBox, Picture1, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 1},
-    {UCmd, 0, PushButton, Picture1, "Browes", 5280, 840, 810, 330, Font::Default, State::Enabled,
-     2},
+    {UCmd, 0, PushButton, Picture1, Content("Browes", AccessibleName{IDS_BROWSE_BACKUP}), 5280, 840,
+     810, 330, Font::Default, State::Enabled, 2},
     {Image4, NoIndex, Image, Picture1, Bitmap{IDB_BACKUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 0, StatusLabel, Picture1, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 24,
@@ -56,9 +62,11 @@ constexpr ui::ControlRow MainTable[]{
     {UCh, 1, CheckBox, Picture2, "Disable Disk Cleanup", 480, 480, 3375, 255, Font::Default,
      State::Cleared, 3},
     {ULPr, 1, Label, Picture2, "Program", 480, 840, 855, 375, Font::Default, State::Enabled, 21},
+    {TxtName, 1, Label, Picture2, "Disk cleanup program", 480, 840, 855, 375, Font::None,
+     State::Hidden, NoTab},
     {Txt, 1, TextBox, Picture2, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 4},
-    {UCmd, 1, PushButton, Picture2, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled,
-     5},
+    {UCmd, 1, PushButton, Picture2, Content("Browes", AccessibleName{IDS_BROWSE_CLEANUP}), 5280,
+     840, 855, 330, Font::Default, State::Enabled, 5},
     {Image1, NoIndex, Image, Picture2, Bitmap{IDB_CLEANUP}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 1, StatusLabel, Picture2, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 25,
@@ -70,9 +78,11 @@ constexpr ui::ControlRow MainTable[]{
     {UCh, 2, CheckBox, Picture5, "Disable Disk Defragmenter ", 480, 480, 3375, 255, Font::Default,
      State::Cleared, 6},
     {ULPr, 2, Label, Picture5, "Program", 480, 840, 855, 375, Font::Default, State::Enabled, 14},
+    {TxtName, 2, Label, Picture5, "Defragmenter program", 480, 840, 855, 375, Font::None,
+     State::Hidden, NoTab},
     {Txt, 2, TextBox, Picture5, "Text1", 1320, 840, 3855, 330, Font::Default, State::Enabled, 7},
-    {UCmd, 2, PushButton, Picture5, "Browes", 5280, 840, 855, 330, Font::Default, State::Enabled,
-     8},
+    {UCmd, 2, PushButton, Picture5, Content("Browes", AccessibleName{IDS_BROWSE_DEFRAG}), 5280, 840,
+     855, 330, Font::Default, State::Enabled, 8},
     {Image2, NoIndex, Image, Picture5, Bitmap{IDB_DEFRAG}, 5520, 120, 495, 495, Font::None,
      State::Stretched, NoTab},
     {ULSt, 2, StatusLabel, Picture5, "", 3900, 480, 1560, 255, Font::Default, State::Enabled, 26,

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/ProgramProbe.h"
 #include "app/Tools.h"
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
@@ -15,6 +16,21 @@ namespace {
 
 bool IsBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
+}
+
+// The stock line where this Windows still has its program, or else the line of
+// the program that replaced it. Both are judged by the rules of the row's
+// status, so that "Default" does not fill in a line its own row then calls
+// broken; with neither found, the stock line stays.
+const char* DefaultCommandLine(const Tool& tool) {
+    for (const char* line : {tool.defaultCommandLine, tool.successorCommandLine}) {
+        if (!line)
+            continue;
+        const ProgramStatus status = ProbeProgram(line);
+        if (status != ProgramStatus::NotFound && status != ProgramStatus::NeedsQuotes)
+            return line;
+    }
+    return tool.defaultCommandLine;
 }
 
 } // namespace
@@ -88,7 +104,7 @@ Boolean Main::SaveSettings() {
 
 void Main::SetDefault() {
     for (int i = 0; i < ToolCount; ++i)
-        Txt(i).SetCaption(Tools[i].defaultCommandLine);
+        Txt(i).SetCaption(DefaultCommandLine(Tools[i]));
     for (int i = 0; i < ToolCount; ++i)
         UCh(i).SetValue(0);
 }

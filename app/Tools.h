@@ -1,8 +1,9 @@
 // The three drive-maintenance tools the shell offers on a drive's property
 // sheet, in row order: the key each one's command line lives in (below
-// HKEY_LOCAL_MACHINE), its stock command line, what a save says when an
-// enabled row has none, and what it says when the registry refuses to delete
-// a switched-off row's key. Row i is index i of every control group of Main.
+// HKEY_LOCAL_MACHINE), its stock command line and the line of the program
+// that took its place on later Windows, what a save says when an enabled row
+// has none, and what it says when the registry refuses to delete a
+// switched-off row's key. Row i is index i of every control group of Main.
 #pragma once
 
 #include <array>
@@ -12,6 +13,9 @@ namespace app {
 struct Tool {
     const char* keyPath;
     const char* defaultCommandLine;
+    // Null where the stock line still works on every Windows the program runs
+    // on (disk cleanup's).
+    const char* successorCommandLine;
     const char* missingMessage;
     const char* keptMessage;
 };
@@ -21,14 +25,14 @@ struct Tool {
 // them, never Quillmere.
 inline constexpr std::array<Tool, 3> Tools{{
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
-     "%SystemRoot%\\system32\\ntbackup.exe", "No Backup Path Selected",
-     "Backup Utility could not be switched off"},
+     "%SystemRoot%\\system32\\ntbackup.exe", "%SystemRoot%\\system32\\sdclt.exe",
+     "No Backup Path Selected", "Backup Utility could not be switched off"},
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
-     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", "No Cleanup Path Selected",
+     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", nullptr, "No Cleanup Path Selected",
      "Disk Cleanup could not be switched off"},
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
-     "%systemroot%\\system32\\dfrg.msc %c:", "No Defragment Path Selected",
-     "Defragmenter could not be switched off"},
+     "%systemroot%\\system32\\dfrg.msc %c:", "%systemroot%\\system32\\dfrgui.exe",
+     "No Defragment Path Selected", "Defragmenter could not be switched off"},
 }};
 
 inline constexpr int ToolCount = static_cast<int>(Tools.size());

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Main.h"
 #include "app/Tools.h"
@@ -25,6 +26,45 @@ namespace {
 // Each case starts with the three tool keys absent, in its own redirected
 // HKEY_LOCAL_MACHINE.
 using MainWindow = MainWindowTest<>;
+
+// A scratch Windows folder for the length of a case: %SystemRoot%, which the
+// stock lines name, points at it, and its system32 holds the programs asked.
+class ScratchSystemRoot {
+public:
+    ScratchSystemRoot() : saved_(environment("SystemRoot")) {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        root_ = std::string(temp) + "QuillmereSystemRoot" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(root_.c_str(), nullptr);
+        CreateDirectoryA((root_ + "\\system32").c_str(), nullptr);
+        SetEnvironmentVariableA("SystemRoot", root_.c_str());
+    }
+    ~ScratchSystemRoot() {
+        Holds({});
+        RemoveDirectoryA((root_ + "\\system32").c_str());
+        RemoveDirectoryA(root_.c_str());
+        SetEnvironmentVariableA("SystemRoot", saved_.c_str());
+    }
+    ScratchSystemRoot(const ScratchSystemRoot&) = delete;
+    ScratchSystemRoot& operator=(const ScratchSystemRoot&) = delete;
+
+    const std::string& path() const { return root_; }
+
+    // system32 then holds exactly these of the tools' programs.
+    void Holds(const std::vector<std::string>& programs) const {
+        for (const char* name : {"ntbackup.exe", "sdclt.exe", "dfrg.msc", "dfrgui.exe"})
+            DeleteFileA((root_ + "\\system32\\" + name).c_str());
+        for (const std::string& name : programs) {
+            const HANDLE file = CreateFileA((root_ + "\\system32\\" + name).c_str(), GENERIC_WRITE,
+                                            0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE)
+                CloseHandle(file);
+        }
+    }
+
+private:
+    std::string saved_, root_;
+};
 
 } // namespace
 
@@ -89,6 +129,48 @@ TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
         EXPECT_FALSE(LocalMachine.exists(keyOf(row)));
     }
     EXPECT_TRUE(changed(main));
+}
+
+// Per row, "Default" fills in the stock line where this Windows has its
+// program, else the line of the program that replaced it, else the stock line
+// all the same; a line it fills in because its program is there has no status.
+TEST_F(MainWindow, DefaultFillsInTheLineWhoseProgramThisWindowsHas) {
+    const ScratchSystemRoot system;
+    ASSERT_EQ(std::string::npos, system.path().find(' ')) << "the stock lines are unquoted";
+    load();
+    const std::string backup = app::Tools[0].defaultCommandLine;
+    const std::string cleanup = app::Tools[1].defaultCommandLine;
+    const std::string defrag = app::Tools[2].defaultCommandLine;
+    const struct {
+        const char* situation;
+        std::vector<std::string> programs;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"only the newer programs",
+         {"sdclt.exe", "dfrgui.exe"},
+         {"%SystemRoot%\\system32\\sdclt.exe", cleanup, "%systemroot%\\system32\\dfrgui.exe"}},
+        {"only the stock programs", {"ntbackup.exe", "dfrg.msc"}, {backup, cleanup, defrag}},
+        {"both",
+         {"ntbackup.exe", "sdclt.exe", "dfrg.msc", "dfrgui.exe"},
+         {backup, cleanup, defrag}},
+        {"none", {}, {backup, cleanup, defrag}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        system.Holds(c.programs);
+        for (int row = 0; row < app::ToolCount; ++row)
+            main.Txt(row).SetCaption("");
+        SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
+        for (int row = 0; row < app::ToolCount; ++row)
+            EXPECT_EQ(c.lines[row], main.Txt(row).Caption()) << row;
+        if (!c.programs.empty()) {
+            EXPECT_EQ("", main.ULSt(0).Caption());
+            EXPECT_EQ("", main.ULSt(2).Caption());
+        } else {
+            EXPECT_NE("", main.ULSt(0).Caption()) << "the stock line's program is missing";
+        }
+    }
+    EXPECT_FALSE(LocalMachine.exists(keyOf(0))) << "nothing is written before Apply";
 }
 
 // Saving: these cases also run with the shell object missing (a second ctest

@@ -1,9 +1,15 @@
 // The main window as built: every control of its layout, its frame, size,
-// position, colours, fonts, pictures, tab order, keyboard and the dispatch of
-// control notifications to the group handlers.
+// position, colours, fonts, pictures, tab order, keyboard, what screen readers
+// are told, and the dispatch of control notifications to the group handlers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+// Before <oleacc.h>, so that IID_IAccessible is this program's own.
+#include <initguid.h>
+
+#include <oleacc.h>
+#include <wrl/client.h>
+
 #include <vector>
 
 #include "app/Main.h"
@@ -12,6 +18,7 @@
 #include "support/Answers.h"
 #include "support/Layouts.h"
 #include "support/MainWindow.h"
+#include "support/Text.h"
 #include "ui/MessageLoop.h"
 #include "ui/Widgets.h"
 
@@ -134,10 +141,56 @@ std::vector<std::uint32_t> DrawnPixels(const BITMAPINFO* picture, const RECT& ar
     return pixels;
 }
 
+// What a screen reader in this process is told about a control: its name, or
+// why there is none, and its role.
+struct Accessible {
+    std::string name;
+    long role = 0;
+};
+
+// As the control answers a screen reader, or as the system's own object for
+// it (`standard`) would.
+Accessible AccessibleOf(HWND control, bool standard = false) {
+    Microsoft::WRL::ComPtr<IAccessible> object;
+    void** put = reinterpret_cast<void**>(object.GetAddressOf());
+    if (FAILED(standard ? CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, put)
+                        : AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                     IID_IAccessible, put)))
+        return {"(no object)"};
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    base::unique_bstr name;
+    base::unique_variant role;
+    Accessible result;
+    result.name = SUCCEEDED(object->get_accName(self, name.put())) && name
+                      ? utf8(std::wstring(name.get(), SysStringLen(name.get())))
+                      : "(no name)";
+    if (SUCCEEDED(object->get_accRole(self, role.get())) && role->vt == VT_I4)
+        result.role = role->lVal;
+    return result;
+}
+
+// The live-region events this thread raises, each with the text its window
+// had when the event came: a hook in context runs inside NotifyWinEvent.
+struct LiveRegionEvent {
+    HWND window;
+    LONG object;
+    LONG child;
+    std::string text;
+};
+std::vector<LiveRegionEvent> liveRegionEvents;
+
+void CALLBACK RecordLiveRegionEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child,
+                                    DWORD, DWORD) {
+    liveRegionEvents.push_back({window, object, child, TextOf(window)});
+}
+
 } // namespace
 
 TEST_F(MainWindow, EveryControlMatchesTheLayout) {
-    EXPECT_EQ(31u, main.Table().size()) << "one row per control of the layout";
+    EXPECT_EQ(31u + 3u, main.Table().size())
+        << "one row per control of the layout, and a hidden name for each text box";
     EXPECT_LAYOUT(main, MainLayout);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(0, main.UCh(row).Value()) << "UCh(" << row << ") starts cleared";
@@ -305,6 +358,52 @@ TEST_F(MainWindow, TabIncludesApplyWhenEnabledAndShiftTabGoesBack) {
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
     EXPECT_EQ((std::vector<std::string>{"UCmd 3", "UCmd 2", "Txt 2"}), back);
+}
+
+// A screen reader tells the rows apart: each text box and each browse button
+// is named for its tool, while the captions on screen stay as they are.
+TEST_F(MainWindow, ScreenReadersHearEachRowsControlsNamedForItsTool) {
+    const char* const textBoxes[] = {"Backup program", "Disk cleanup program",
+                                     "Defragmenter program"};
+    const char* const buttons[] = {"Browse for the backup program",
+                                   "Browse for the disk cleanup program",
+                                   "Browse for the defragmenter program"};
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(textBoxes[row], AccessibleOf(main.Txt(row).Hwnd()).name);
+        const Accessible button = AccessibleOf(main.UCmd(row).Hwnd());
+        EXPECT_EQ(buttons[row], button.name);
+        EXPECT_EQ(AccessibleOf(main.UCmd(row).Hwnd(), true).role, button.role)
+            << "all but the name is the system's answer";
+        EXPECT_EQ("Browes", main.UCmd(row).Caption());
+        EXPECT_EQ("Program", main.ULPr(row).Caption());
+        EXPECT_TRUE(main.ULPr(row).Visible());
+        EXPECT_FALSE(main.TxtName(row).Visible());
+    }
+    EXPECT_EQ("Default", AccessibleOf(main.UCmd(mc::DefaultButton).Hwnd()).name);
+}
+
+// A status change is announced once, after its text is set; an edit that
+// leaves the status as it was announces nothing.
+TEST_F(MainWindow, AStatusChangeIsAnnouncedOnceWithItsNewText) {
+    liveRegionEvents.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, GetModuleHandleA(nullptr),
+        RecordLiveRegionEvent, GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+    ASSERT_NE(nullptr, hook);
+    main.Txt(1).SetCaption("quillmere-missing /x");
+    const std::vector<LiveRegionEvent> afterChange = liveRegionEvents;
+    main.Txt(1).SetCaption("quillmere-missing-too /x");
+    const std::size_t afterSameStatus = liveRegionEvents.size();
+    UnhookWinEvent(hook);
+
+    ASSERT_EQ(1u, afterChange.size());
+    EXPECT_EQ(main.ULSt(1).Hwnd(), afterChange[0].window);
+    EXPECT_EQ(OBJID_CLIENT, afterChange[0].object);
+    EXPECT_EQ(CHILDID_SELF, afterChange[0].child);
+    EXPECT_NE("", afterChange[0].text);
+    EXPECT_EQ(main.ULSt(1).Caption(), afterChange[0].text);
+    EXPECT_EQ(1u, afterSameStatus) << "the status did not change";
 }
 
 TEST_F(MainWindow, ALayoutForAnotherDpiScalesGeometryAndFonts) {

@@ -29,7 +29,9 @@ enum class Font { None, Default, Title, DialogText };
 
 // The "At start" column. KeyboardButton is an enabled push button that Enter
 // presses when the focus is on no other push button (Form answers DM_GETDEFID with it).
-enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton };
+// Hidden is never shown: a label that names the control after it for screen
+// readers, which read such labels too.
+enum class State { None, Enabled, Disabled, Cleared, Stretched, KeyboardButton, Hidden };
 
 // None where the layout gives no alignment; such text is drawn left-aligned.
 enum class Align { None, Left, Centre, Right };
@@ -39,13 +41,24 @@ struct Bitmap {
     int id;
 };
 
-// The caption, text or picture of a control.
+// What screen readers call a control where its caption does not tell it from
+// its neighbours: a string resource, in UTF-16 as they take it.
+struct AccessibleName {
+    int id;
+};
+
+// The caption, text or picture of a control, and its name for screen readers
+// where that is not its caption (0: the system names it).
 struct Content {
     constexpr Content() = default;
     constexpr Content(const char* caption) : text(caption) {}
     constexpr Content(Bitmap bitmap) : picture(bitmap.id) {}
+    constexpr Content(const char* caption, AccessibleName name)
+        : text(caption), accessibleName(name.id) {}
     const char* text = "";
     int picture = 0;
+    // Beside the picture, where it takes no room in the tables.
+    int accessibleName = 0;
 };
 
 inline constexpr int NoIndex = -1; // a single control, not a member of a group

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "base/SystemFunction.h"
+#include "ui/Accessibility.h"
 #include "ui/Dpi.h"
 #include "ui/FatalError.h"
 #include "ui/MessageLoop.h"
@@ -77,8 +78,9 @@ DWORD TextAlignment(Align align) {
 }
 
 ChildClass ChildClassOf(const ControlRow& row) {
-    const DWORD common =
-        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (row.state == State::Disabled ? WS_DISABLED : 0);
+    const DWORD common = WS_CHILD | WS_CLIPSIBLINGS |
+                         (row.state == State::Hidden ? 0 : WS_VISIBLE) |
+                         (row.state == State::Disabled ? WS_DISABLED : 0);
     switch (row.kind) {
     case Kind::Panel:
         return {PanelClass, common | WS_BORDER, WS_EX_CONTROLPARENT};
@@ -238,6 +240,8 @@ void Form::BuildControls() {
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == Kind::StatusLabel)
             MarkAsStatus(control);
+        if (row.content.accessibleName != 0)
+            AnswerWithAccessibleName(control);
         // A missing picture leaves its image blank.
         if (row.kind == Kind::Image && row.content.picture != 0)
             SetImagePicture(control, FindPicture(module, row.content.picture));
@@ -421,6 +425,12 @@ ControlRef Form::Control(Name name, int index) {
     }
     throw std::out_of_range(std::string("No control ") + name.text + "(" + std::to_string(index) +
                             ") in " + description_.name.text);
+}
+
+const ControlRow* Form::RowOf(HWND control) {
+    const Form* form = FromWindow(GetAncestor(control, GA_ROOT));
+    const Built* built = form ? form->Find(control) : nullptr;
+    return built ? built->row : nullptr;
 }
 
 const Form::Built* Form::Find(HWND window) const {

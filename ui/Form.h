@@ -81,6 +81,8 @@ public:
 
     // The Form whose top-level window this is, or null.
     static Form* FromWindow(HWND window);
+    // The row of a built control, or null.
+    static const ControlRow* RowOf(HWND control);
 
 protected:
     virtual void OnLoad() {}

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "base/Handles.h"
+#include "ui/Accessibility.h"
 #include "ui/FatalError.h"
 
 namespace ui {
@@ -28,8 +29,15 @@ LRESULT FillBackground(HWND window, HDC dc, HBRUSH brush) {
 namespace {
 
 // Kept in the label's user data, which the system's label class leaves to
-// the program.
+// the program; the second mark also says that screen readers have been told
+// that the label is a live region.
 constexpr LONG_PTR StatusMark = 0x5354;
+constexpr LONG_PTR LiveStatusMark = 0x5355;
+
+bool IsStatus(HWND label) {
+    const LONG_PTR mark = GetWindowLongPtrA(label, GWLP_USERDATA);
+    return mark == StatusMark || mark == LiveStatusMark;
+}
 
 bool HighContrast() {
     HIGHCONTRASTA contrast{};
@@ -44,12 +52,24 @@ void MarkAsStatus(HWND label) {
     SetWindowLongPtrA(label, GWLP_USERDATA, StatusMark);
 }
 
+void AnnounceStatus(HWND label) {
+    if (!IsWindowVisible(label))
+        return;
+    // Marked on its first news rather than when built: the services that
+    // mark it are not worth loading at every start.
+    if (GetWindowLongPtrA(label, GWLP_USERDATA) == StatusMark) {
+        MakePoliteLiveRegion(label);
+        SetWindowLongPtrA(label, GWLP_USERDATA, LiveStatusMark);
+    }
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, label, OBJID_CLIENT, CHILDID_SELF);
+}
+
 LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush) {
     char className[16] = {};
     GetClassNameA(control, className, sizeof className);
     if (lstrcmpiA(className, "Edit") == 0)
         return 0;
-    if (GetWindowLongPtrA(control, GWLP_USERDATA) == StatusMark) {
+    if (IsStatus(control)) {
         if (HighContrast()) {
             // The system's own pair, so the text is as legible as any other.
             SetBkMode(dc, OPAQUE);

@@ -37,6 +37,10 @@ LRESULT ControlColours(HWND control, HDC dc, COLORREF background, HBRUSH brush);
 // status colour, or in the system's colours when high contrast is on.
 void MarkAsStatus(HWND label);
 
+// Has screen readers read out a status label's new text: call it right after
+// the text is set. A label that is not shown has no news to tell.
+void AnnounceStatus(HWND label);
+
 // A picture is a bitmap resource, drawn straight from the module's image:
 // loading it as a bitmap object would cost a display device context (nine
 // wineserver requests under Wine) per picture at start-up. Null when the

@@ -1,0 +1,20 @@
+// What screen readers learn beyond what the system's controls tell them:
+// a control's own name where its caption does not say enough, and news of a
+// label whose text has changed. oleacc.dll is loaded only when a screen
+// reader first asks, so that a start without one does not pay for it.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// Screen readers then name the control by the string resource its row gives
+// (Content::accessibleName), instead of by its caption.
+void AnswerWithAccessibleName(HWND control);
+
+// Screen readers read a live region out when told that it changed, once the
+// user is idle (politely). Asks Windows for its accessibility services, so it
+// belongs right before the control's first such news, not at start-up.
+void MakePoliteLiveRegion(HWND control);
+
+} // namespace ui
