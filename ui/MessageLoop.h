@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 namespace ui {
 
@@ -16,8 +17,27 @@ bool PreTranslate(const ::MSG& message);
 // and is posted again, so that every enclosing loop ends as well.
 void RunMessagesUntil(const std::function<bool()>& done);
 
-// Handles every message already waiting, then returns.
+// Handles every message already waiting and every handle already signalled,
+// then returns.
 void ProcessPendingMessages();
+
+// While it lives, the thread's own message loops above call onSignalled
+// whenever the handle is signalled; the loops of the system's modal windows
+// (message boxes, the open-file dialog) do not, so a signal that comes while
+// one is up is handled once it has closed. The wait resets an auto-reset
+// event.
+class SignalHandler {
+public:
+    SignalHandler(HANDLE handle, std::function<void()> onSignalled);
+    ~SignalHandler();
+    SignalHandler(const SignalHandler&) = delete;
+    SignalHandler& operator=(const SignalHandler&) = delete;
+
+private:
+    friend bool RunSignalled(DWORD index);
+    HANDLE handle_;
+    std::function<void()> onSignalled_;
+};
 
 // The program's main window, over which dialogs shown without an owner of
 // their own are centred and which they disable while modal. Main registers
