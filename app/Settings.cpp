@@ -90,8 +90,8 @@ void Main::WatchToolKeys() {
     if (!watch_->Event())
         return;
     watch_->Arm();
-    watchHandler_ =
-        std::make_unique<ui::SignalHandler>(watch_->Event(), [this] { OnToolKeysChanged(); });
+    watchHandler_ = std::make_unique<ui::SignalHandler>(
+        watch_->Event(), [](void* self) { static_cast<Main*>(self)->OnToolKeysChanged(); }, this);
 }
 
 void Main::RefreshChangedRows() {

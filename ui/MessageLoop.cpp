@@ -1,6 +1,8 @@
 #include "ui/MessageLoop.h"
 
 #include <algorithm>
+#include <iterator>
+#include <stdexcept>
 
 #include "ui/Form.h"
 
@@ -11,8 +13,9 @@ namespace {
 HWND applicationWindow = nullptr;
 
 // The handles the loops wait for, and beside each its handler.
-std::vector<HANDLE> signalHandles;
-std::vector<SignalHandler*> signalHandlers;
+HANDLE signalHandles[MAXIMUM_WAIT_OBJECTS - 1];
+SignalHandler* signalHandlers[MAXIMUM_WAIT_OBJECTS - 1];
+DWORD signalCount = 0;
 
 void Dispatch(const ::MSG& message) {
     if (!PreTranslate(message)) {
@@ -31,11 +34,10 @@ bool PreTranslate(const ::MSG& message) {
 }
 
 bool RunSignalled(DWORD index) {
-    if (index >= signalHandlers.size())
+    if (index >= signalCount)
         return false;
-    // A copy: the handler may end its own registration.
-    const std::function<void()> onSignalled = signalHandlers[index]->onSignalled_;
-    onSignalled();
+    const SignalHandler& handler = *signalHandlers[index];
+    handler.onSignalled_(handler.context_);
     return true;
 }
 
@@ -43,8 +45,7 @@ void RunMessagesUntil(const std::function<bool()>& done) {
     ::MSG message;
     while (!done()) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            const auto count = static_cast<DWORD>(signalHandles.size());
-            const DWORD woken = MsgWaitForMultipleObjectsEx(count, signalHandles.data(), INFINITE,
+            const DWORD woken = MsgWaitForMultipleObjectsEx(signalCount, signalHandles, INFINITE,
                                                             QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             if (woken == WAIT_FAILED)
                 WaitMessage();
@@ -64,9 +65,8 @@ void ProcessPendingMessages() {
     ::MSG message;
     for (;;) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            const auto count = static_cast<DWORD>(signalHandles.size());
-            if (count == 0 ||
-                !RunSignalled(WaitForMultipleObjects(count, signalHandles.data(), FALSE, 0) -
+            if (signalCount == 0 ||
+                !RunSignalled(WaitForMultipleObjects(signalCount, signalHandles, FALSE, 0) -
                               WAIT_OBJECT_0))
                 return;
             continue;
@@ -79,16 +79,19 @@ void ProcessPendingMessages() {
     }
 }
 
-SignalHandler::SignalHandler(HANDLE handle, std::function<void()> onSignalled)
-    : handle_(handle), onSignalled_(std::move(onSignalled)) {
-    signalHandles.push_back(handle_);
-    signalHandlers.push_back(this);
+SignalHandler::SignalHandler(HANDLE handle, void (*onSignalled)(void*), void* context)
+    : onSignalled_(onSignalled), context_(context) {
+    if (signalCount == std::size(signalHandles))
+        throw std::length_error("too many handles to wait for");
+    signalHandles[signalCount] = handle;
+    signalHandlers[signalCount++] = this;
 }
 
 SignalHandler::~SignalHandler() {
-    const auto at = std::find(signalHandlers.begin(), signalHandlers.end(), this);
-    signalHandles.erase(signalHandles.begin() + (at - signalHandlers.begin()));
-    signalHandlers.erase(at);
+    const auto at = std::find(signalHandlers, signalHandlers + signalCount, this) - signalHandlers;
+    std::copy(signalHandles + at + 1, signalHandles + signalCount, signalHandles + at);
+    std::copy(signalHandlers + at + 1, signalHandlers + signalCount, signalHandlers + at);
+    --signalCount;
 }
 
 void SetApplicationWindow(HWND window) {
