@@ -41,6 +41,7 @@ std::string NamesOf(const std::array<bool, ToolCount>& rows) {
     return names;
 }
 
+// Holds a flag raised for as long as it lives, also when an error passes.
 class Flag {
 public:
     explicit Flag(bool& flag) : flag_(flag) { flag_ = true; }
@@ -73,8 +74,7 @@ void Main::LoadRow(int row) {
 }
 
 bool Main::Untouched(int row) {
-    return UCh(row).Value() == 0 && loaded_[row].value == 0 &&
-           Txt(row).Caption() == loaded_[row].text;
+    return UCh(row).Value() == 0 && !Edited(row);
 }
 
 bool Main::Edited(int row) {
