@@ -24,6 +24,11 @@ namespace {
 // only once the system has finished moving it.
 constexpr UINT WM_ABOUT_LOST_FOCUS = WM_APP + 1;
 
+// The refresh after a change made elsewhere waits this long for the rest of a
+// burst of writes (a policy refresh writes all three keys at once).
+constexpr UINT_PTR RefreshTimer = 1;
+constexpr UINT RefreshDelay = 300;
+
 // What a row says about its program, and the shorter form for a system font
 // too wide for the space between the check box and the picture.
 struct StatusText {
@@ -33,12 +38,16 @@ struct StatusText {
 
 constexpr StatusText NotFoundText{"Program not found", "Not found"};
 constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
+// A row that keeps the user's edit while another program changed its key.
+constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key changed"};
 
 } // namespace
 
 void Main::OnLoad() {
     registry_ = std::make_unique<Registry>();
     registry_->KeyClass(RootKey::LocalMachine);
+    // Armed before the load, so that no change between the two goes unseen.
+    WatchToolKeys();
     LoadSettings();
     SettingsChanged = False;
     UCmd(ApplyButton).SetEnabled(false);
@@ -66,7 +75,9 @@ void Main::OnUChClick(int index) {
 
 void Main::ShowProgramStatus(int row) {
     const StatusText* text = nullptr;
-    if (UCh(row).Value() == 0) {
+    if (changedElsewhere_[row]) {
+        text = &ChangedElsewhereText;
+    } else if (UCh(row).Value() == 0) {
         switch (ProbeProgram(Txt(row).Caption())) {
         case ProgramStatus::NotFound:
             text = &NotFoundText;
@@ -122,6 +133,14 @@ void Main::OnUCmdLostFocus(int index) {
         PostMessageA(Hwnd(), WM_ABOUT_LOST_FOCUS, 0, 0);
 }
 
+void Main::OnToolKeysChanged() {
+    // Armed again at once, so that nothing written during the wait is missed;
+    // the timer is not restarted, so that a long burst is still shown soon.
+    watch_->Arm();
+    if (!refreshPending_)
+        refreshPending_ = SetTimer(Hwnd(), RefreshTimer, RefreshDelay, nullptr) != 0;
+}
+
 bool Main::OnCloseRequest() {
     if (SettingsChanged == True && Functions::AskToSave() == True) {
         if (SaveSettings() == False)
@@ -169,7 +188,20 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         if (ui::ApplicationWindow() == Hwnd())
             ui::SetApplicationWindow(nullptr);
+        watchHandler_.reset();
+        watch_.reset();
+        refreshPending_ = false;
         break;
+    case WM_TIMER:
+        if (wParam != RefreshTimer)
+            break;
+        // The timer keeps ticking until a save has finished.
+        if (!saving_) {
+            KillTimer(Hwnd(), RefreshTimer);
+            refreshPending_ = false;
+            RefreshChangedRows();
+        }
+        return 0;
     case WM_SIZE:
         // The window keeps one size: a drag of its frame is undone at once.
         if (wParam != SIZE_MINIMIZED)

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "registry/Boolean.h"
+#include "registry/KeyWatch.h"
 #include "registry/Registry.h"
 #include "ui/Form.h"
+#include "ui/MessageLoop.h"
 #include "ui/OpenFileDialog.h"
 
 namespace app {
@@ -71,7 +73,8 @@ public:
     // Registry to window, rows 0 to 2. Writes nothing.
     void LoadSettings();
     // Window to registry, after checking that every enabled row has a command
-    // line: -1 when written, 0 when nothing was written.
+    // line and asking before it replaces a key changed elsewhere since it was
+    // loaded: -1 when written, 0 when nothing was written.
     Boolean SaveSettings();
     // Puts into each row its tool's stock command line, or the line of the
     // program that replaced it where only that one is on this Windows, and
@@ -100,6 +103,16 @@ private:
     // True when the row is enabled and its check box and text are exactly
     // what the last load put there: a save then leaves its key as it is.
     bool Untouched(int row);
+    // The user has changed the row's check box or text since its last load.
+    bool Edited(int row);
+    void LoadRow(int row);
+
+    // Changes made elsewhere: the watch on the tool keys' parent signals, the
+    // rows are compared with their keys a moment later, so that a burst of
+    // writes is taken in at once.
+    void WatchToolKeys();
+    void OnToolKeysChanged();
+    void RefreshChangedRows();
 
     // What the last load put into each row: its check box and its text.
     struct LoadedRow {
@@ -109,6 +122,15 @@ private:
 
     std::unique_ptr<Registry> registry_;
     std::array<LoadedRow, 3> loaded_;
+    // What each row's key held at its last load, and whether it holds
+    // something else now while the row keeps the user's edit.
+    std::array<StoredValue, 3> stored_;
+    std::array<bool, 3> changedElsewhere_{};
+    // A save holds the refresh back: its question box runs the timer too.
+    bool saving_ = false;
+    bool refreshPending_ = false;
+    std::unique_ptr<KeyWatch> watch_;
+    std::unique_ptr<ui::SignalHandler> watchHandler_; // ends before watch_
 };
 
 } // namespace app

@@ -122,6 +122,33 @@ LSTATUS storeValue(const base::unique_hkey& key, const std::string& valueName, D
                           static_cast<DWORD>(size));
 }
 
+// Reads the data whatever their type into a buffer of the queried size, so
+// that no type can make the read overrun its target; the codec then takes
+// what each type needs. Another writer may change the value between the size
+// query and the read: data that have grown meanwhile leave the buffer
+// unfilled, so they are asked for again, and a value gone meanwhile reads as
+// missing (false). The type is taken from the read that filled the buffer.
+bool readValue(const base::unique_hkey& key, const std::string& valueName, DWORD& type,
+               std::vector<std::uint8_t>& data, DWORD& reported) {
+    for (int attempt = 0;; ++attempt) {
+        DWORD size = 0;
+        const LSTATUS query =
+            RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+        if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
+            return false;
+        data.assign(size, 0);
+        reported = size;
+        const LSTATUS read = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
+                                              data.empty() ? nullptr : data.data(), &reported);
+        const bool grown = read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && reported > size);
+        if (read == ERROR_SUCCESS && !grown)
+            return true;
+        // A value that keeps growing faster than it can be read is unreadable.
+        if (!grown || attempt == maximumReadAttempts)
+            return false;
+    }
+}
+
 // Balances its own CoInitializeEx: S_FALSE (already initialised here) must be
 // balanced too; RPC_E_CHANGED_MODE means another apartment is in use and is
 // left alone.
@@ -273,33 +300,11 @@ Variant Registry::ValueData() {
     base::unique_hkey key;
     if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return default_;
-
-    // Read the data whatever their type into a buffer of the queried size, so
-    // that no type can make the read overrun its target; the codec then takes
-    // what each type needs. Another writer may change the value between the
-    // size query and the read: data that have grown meanwhile leave the buffer
-    // unfilled, so they are asked for again, and a value gone meanwhile reads
-    // as missing. The type is taken from the read that filled the buffer.
     DWORD type = 0;
     std::vector<std::uint8_t> data;
     DWORD reported = 0;
-    for (int attempt = 0;; ++attempt) {
-        DWORD size = 0;
-        const LSTATUS query =
-            RegQueryValueExA(key.get(), valueName_.c_str(), nullptr, &type, nullptr, &size);
-        if (query != ERROR_SUCCESS && query != ERROR_MORE_DATA)
-            return default_;
-        data.assign(size, 0);
-        reported = size;
-        const LSTATUS read = RegQueryValueExA(key.get(), valueName_.c_str(), nullptr, &type,
-                                              data.empty() ? nullptr : data.data(), &reported);
-        const bool grown = read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && reported > size);
-        if (read == ERROR_SUCCESS && !grown)
-            break;
-        // A value that keeps growing faster than it can be read is unreadable.
-        if (!grown || attempt == maximumReadAttempts)
-            return default_;
-    }
+    if (!readValue(key, valueName_, type, data, reported))
+        return default_;
     key.reset();
 
     const auto typeCode = static_cast<std::int32_t>(type);
@@ -311,6 +316,23 @@ Variant Registry::ValueData() {
     // Only now: a read that raises leaves the object as it was.
     valueType_ = typeCode;
     return result;
+}
+
+StoredValue Registry::Stored() const {
+    StoredValue stored;
+    base::unique_hkey key;
+    if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
+        return stored;
+    stored.keyExists = 0;
+    DWORD type = 0;
+    DWORD reported = 0;
+    if (readValue(key, valueName_, type, stored.data, reported)) {
+        stored.type = static_cast<std::int32_t>(type);
+        stored.data.resize(std::min<std::size_t>(reported, stored.data.size()));
+    } else {
+        stored.data.clear();
+    }
+    return stored;
 }
 
 void Registry::ValueData(const Variant& vValue) {

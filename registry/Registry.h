@@ -8,10 +8,20 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "registry/Boolean.h"
 #include "registry/RegistryError.h"
 #include "registry/Variant.h"
+
+// The value ValueName names as the registry holds it, neither decoded nor
+// expanded: two reads compare equal only when nothing changed in between.
+struct StoredValue {
+    std::int16_t keyExists = 1; // as KeyExists gives it
+    std::int32_t type = -1;     // -1: the value cannot be read
+    std::vector<std::uint8_t> data;
+    bool operator==(const StoredValue&) const = default;
+};
 
 class Registry {
 public:
@@ -25,6 +35,8 @@ public:
     Boolean DeleteValue() const;
     Variant ValueData();
     void ValueData(const Variant& vValue);
+    // Reads without touching ValueType, which decides the type a save writes.
+    StoredValue Stored() const;
     // Value names, indexed from 1; never raises for a registry failure.
     Boolean EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const;
     // Subkey names, indexed from 1; other failures raise 0x800469AA.

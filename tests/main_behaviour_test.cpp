@@ -12,6 +12,7 @@
 #include "app/Main.h"
 #include "app/Tools.h"
 #include "dialogs/Ask.h"
+#include "dialogs/MSG.h"
 #include "support/Answers.h"
 #include "support/MainWindow.h"
 #include "support/Program.h"
@@ -529,6 +530,250 @@ TEST_F(MainWindow, SwitchingAwayFromAboutLeavesTheFocusWhereItWent) {
     EXPECT_EQ(other, GetFocus());
     EXPECT_EQ(other, GetForegroundWindow());
     DestroyWindow(other);
+}
+
+// Changes made elsewhere while the window is open. Another program is a
+// thread of this process here: HKEY_LOCAL_MACHINE is redirected for all of
+// them alike.
+namespace {
+
+constexpr const char* ChangedElsewhere = "Changed elsewhere";
+constexpr const char* ChangedElsewhereShort = "Key changed";
+
+testing::AssertionResult saysChangedElsewhere(app::Main& main, int row) {
+    const std::string shown = main.ULSt(row).Caption();
+    if (shown != ChangedElsewhere && shown != ChangedElsewhereShort)
+        return testing::AssertionFailure() << "row " << row << " says \"" << shown << '"';
+    if (!main.ULSt(row).Fits(shown))
+        return testing::AssertionFailure() << '"' << shown << "\" does not fit";
+    return testing::AssertionSuccess() << "row " << row << " says \"" << shown << '"';
+}
+
+} // namespace
+
+// A key written, one deleted and one created by another program show within
+// about a second in the rows the user has not edited, as a load shows them,
+// program status included; the window stays Clean.
+TEST_F(MainWindow, ChangesMadeElsewhereShowInUntouchedRowsAndTheWindowStaysClean) {
+    storeText(0, REG_SZ, "C:\\old\\backup.exe");
+    storeText(1, REG_SZ, "C:\\old\\clean.exe");
+    load();
+    ASSERT_EQ(1, main.UCh(2).Value());
+    const std::string missing = "%SystemRoot%\\system32\\quillmere-missing.exe";
+    elsewhere([&] {
+        storeText(0, REG_EXPAND_SZ, missing);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(1));
+        storeText(2, REG_SZ, "%SystemRoot%\\system32\\notepad.exe");
+    });
+    EXPECT_TRUE(runUntil([&] {
+        return main.Txt(0).Caption() == expanded(missing) && main.UCh(1).Value() == 1 &&
+               main.UCh(2).Value() == 0;
+    })) << "not shown within 1.5 s";
+    const std::string status = main.ULSt(0).Caption();
+    EXPECT_TRUE(status == "Program not found" || status == "Not found") << status;
+    EXPECT_EQ("", main.Txt(1).Caption());
+    EXPECT_FALSE(main.Txt(1).Enabled());
+    EXPECT_EQ("%SystemRoot%\\system32\\notepad.exe", main.Txt(2).Caption());
+    EXPECT_TRUE(rowEnabled(main, 2));
+    EXPECT_TRUE(clean(main));
+    // Loaded as a load would: closing asks nothing, and a save would skip them.
+    EXPECT_EQ(False, main.SaveSettings());
+}
+
+// A row the user has edited keeps the edit and says that its key changed;
+// the untouched row beside it is refreshed all the same, and the window
+// stays Changed. Put back elsewhere as it was loaded, the key no longer
+// counts as changed.
+TEST_F(MainWindow, AnEditedRowKeepsTheEditAndSaysItsKeyChangedElsewhere) {
+    storeText(1, REG_SZ, "C:\\old\\clean.exe");
+    storeText(2, REG_SZ, "C:\\old\\defrag.exe");
+    load();
+    main.Txt(2).SetCaption("C:\\mine\\defrag.exe");
+    elsewhere([] {
+        storeText(2, REG_SZ, "C:\\theirs\\defrag.exe");
+        storeText(1, REG_SZ, "C:\\new\\clean.exe");
+    });
+    ASSERT_TRUE(runUntil([&] { return main.Txt(1).Caption() == "C:\\new\\clean.exe"; }));
+    EXPECT_EQ("C:\\mine\\defrag.exe", main.Txt(2).Caption());
+    EXPECT_TRUE(saysChangedElsewhere(main, 2));
+    EXPECT_TRUE(changed(main));
+    main.Txt(2).SetCaption("C:\\mine\\defrag2.exe");
+    EXPECT_TRUE(saysChangedElsewhere(main, 2)) << "a further edit does not hide it";
+
+    elsewhere([] { storeText(2, REG_SZ, "C:\\old\\defrag.exe"); });
+    EXPECT_TRUE(runUntil([&] { return !saysChangedElsewhere(main, 2); }));
+    EXPECT_EQ("C:\\mine\\defrag2.exe", main.Txt(2).Caption());
+    EXPECT_TRUE(changed(main));
+}
+
+// "Apply" after other programs changed keys of edited rows asks once, naming
+// them; the key of an untouched row changed elsewhere is neither asked about
+// nor written. Row 1's change shows only in its raw data: both lines expand
+// to the same text.
+TEST_F(MainWindow, SavingOverChangesMadeElsewhereAsksFirst) {
+    const std::string theirs1 = "%windir%\\old\\clean.exe";
+    struct Case {
+        int answer;
+        bool saved;
+        std::optional<Stored> row1, row2; // stored afterwards
+        std::string window1, window2;     // shown afterwards
+    };
+    const Case cases[] = {
+        {IDYES, true, Stored{REG_SZ, "C:\\mine\\clean.exe"}, Stored{REG_SZ, "C:\\mine\\defrag.exe"},
+         "C:\\mine\\clean.exe", "C:\\mine\\defrag.exe"},
+        {IDNO, true, Stored{REG_EXPAND_SZ, theirs1}, std::nullopt, expanded(theirs1), ""},
+        {IDCANCEL, false, Stored{REG_EXPAND_SZ, theirs1}, std::nullopt, "C:\\mine\\clean.exe",
+         "C:\\mine\\defrag.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        removeToolKeys();
+        storeText(0, REG_SZ, "C:\\old\\backup.exe");
+        storeText(1, REG_EXPAND_SZ, "%SystemRoot%\\old\\clean.exe");
+        storeText(2, REG_SZ, "C:\\old\\defrag.exe");
+        load();
+        main.Txt(1).SetCaption("C:\\mine\\clean.exe");
+        main.Txt(2).SetCaption("C:\\mine\\defrag.exe");
+        // Written while the window handles nothing: only the save's check sees it.
+        storeText(0, REG_SZ, "C:\\theirs\\backup.exe");
+        storeText(1, REG_EXPAND_SZ, theirs1);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(2));
+
+        std::string question, caption, message = "(none)";
+        Answers answers;
+        answers.When(AnyMessageBox, [&](HWND box) {
+            question = messageOf(box);
+            caption = TextOf(box);
+            PostMessageA(box, WM_COMMAND, c.answer, 0);
+        });
+        if (c.saved)
+            answers.When(dialogs::MSG::Instance(), [&](ui::Form& msg) {
+                message = msg.Control(dialogs::MsgControls::Label1).Caption();
+                msg.Unload();
+            });
+        SendMessageA(main.UCmd(mc::ApplyButton).Hwnd(), BM_CLICK, 0, 0);
+
+        EXPECT_EQ("Disk Cleanup and Defragmenter were changed by another program after Quillmere "
+                  "loaded them. Replace them with the lines in this window?",
+                  question);
+        EXPECT_EQ("Quillmere", caption);
+        EXPECT_EQ(c.saved ? "Changes has been save successful" : "(none)", message);
+        EXPECT_EQ((Stored{REG_SZ, "C:\\theirs\\backup.exe"}), storedValue(0));
+        EXPECT_EQ(c.row1, storedValue(1));
+        EXPECT_EQ(c.row2, storedValue(2));
+        EXPECT_EQ(c.window1, main.Txt(1).Caption());
+        EXPECT_EQ(c.window2, main.Txt(2).Caption());
+        EXPECT_EQ(c.answer == IDNO ? 1 : 0, main.UCh(2).Value());
+        EXPECT_TRUE(c.saved ? clean(main) : changed(main));
+        main.Unload();
+    }
+}
+
+// Closing with "Yes" asks the same question; "Cancel" cancels the close as a
+// failed save does.
+TEST_F(MainWindow, CancellingTheQuestionWhenClosingKeepsTheWindowOpen) {
+    storeText(1, REG_SZ, "C:\\old\\clean.exe");
+    load();
+    main.Txt(1).SetCaption("C:\\mine\\clean.exe");
+    storeText(1, REG_SZ, "C:\\theirs\\clean.exe");
+    std::string question;
+    Answers answers;
+    answers.When(AnyMessageBox, [&](HWND box) {
+        question = messageOf(box);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    const CloseResult closed = closeAnswering(main, "Yes");
+    EXPECT_EQ("Disk Cleanup was changed by another program after Quillmere loaded it. Replace it "
+              "with the line in this window?",
+              question);
+    EXPECT_EQ("(none)", closed.message);
+    EXPECT_FALSE(closed.ended);
+    ASSERT_TRUE(main.IsLoaded());
+    EXPECT_EQ("C:\\mine\\clean.exe", main.Txt(1).Caption());
+    EXPECT_TRUE(changed(main));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\theirs\\clean.exe"}), storedValue(1));
+}
+
+// The tool keys' parent deleted elsewhere switches every row off; created
+// again, its keys show up again, each time with the window Clean. Wine does
+// not signal a watch on a key when that key is deleted, which the empty
+// parent's deletion in between tries.
+TEST_F(MainWindow, FollowsTheToolKeysParentDeletedAndCreatedAgain) {
+    for (int row = 0; row < app::ToolCount; ++row)
+        storeText(row, REG_SZ, "C:\\old\\tool.exe");
+    load();
+    std::string parent = keyOf(0);
+    parent.erase(parent.rfind('\\'));
+    elsewhere([&] { RegDeleteTreeA(HKEY_LOCAL_MACHINE, parent.c_str()); });
+    EXPECT_TRUE(runUntil([&] {
+        return main.UCh(0).Value() == 1 && main.UCh(1).Value() == 1 && main.UCh(2).Value() == 1;
+    }));
+    EXPECT_FALSE(rowEnabled(main, 1));
+    EXPECT_TRUE(clean(main));
+
+    elsewhere([&] { LocalMachine.create(parent); });
+    ui::ProcessPendingMessages();
+    elsewhere([&] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, parent.c_str()); });
+    ui::ProcessPendingMessages();
+    for (int row = 0; row < app::ToolCount; ++row) {
+        SCOPED_TRACE(row);
+        const std::string line = "C:\\again\\tool" + std::to_string(row) + ".exe";
+        elsewhere([&] { storeText(row, REG_SZ, line); });
+        EXPECT_TRUE(runUntil([&] { return main.Txt(row).Caption() == line; }));
+        EXPECT_TRUE(rowEnabled(main, row));
+        EXPECT_TRUE(clean(main));
+    }
+}
+
+// A burst of writes (a policy refresh writes every key, some more than once)
+// is taken in with one refresh: each row's text is set once, to the last line.
+namespace {
+
+// Counts the texts set in the three rows' boxes.
+struct TextSettings {
+    static inline HWND boxes[app::ToolCount];
+    static inline int counts[app::ToolCount];
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_SETTEXT)
+            for (int row = 0; row < app::ToolCount; ++row)
+                counts[row] += call->hwnd == boxes[row];
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+using unique_hook =
+    base::unique_any<HHOOK, decltype(&::UnhookWindowsHookEx), ::UnhookWindowsHookEx>;
+
+} // namespace
+
+TEST_F(MainWindow, ABurstOfChangesMadeElsewhereGivesOneRefresh) {
+    load();
+    for (int row = 0; row < app::ToolCount; ++row) {
+        TextSettings::boxes[row] = main.Txt(row).Hwnd();
+        TextSettings::counts[row] = 0;
+    }
+    const unique_hook hook(
+        SetWindowsHookExA(WH_CALLWNDPROC, TextSettings::Hook, nullptr, GetCurrentThreadId()));
+    ASSERT_TRUE(hook);
+    const auto line = [](int round, int row) {
+        return "C:\\burst\\" + std::to_string(round) + "\\" + std::to_string(row) + ".exe";
+    };
+    // Each write is seen as it comes.
+    for (int round = 0; round < 3; ++round)
+        for (int row = 0; row < app::ToolCount; ++row) {
+            storeText(row, REG_SZ, line(round, row));
+            ui::ProcessPendingMessages();
+        }
+    EXPECT_TRUE(runUntil([&] {
+        for (int row = 0; row < app::ToolCount; ++row)
+            if (main.Txt(row).Caption() != line(2, row))
+                return false;
+        return true;
+    }));
+    runUntil([] { return false; }, 600); // time enough for a second refresh
+    for (int row = 0; row < app::ToolCount; ++row)
+        EXPECT_EQ(1, TextSettings::counts[row]) << row;
+    EXPECT_TRUE(clean(main));
 }
 
 using Program = ProgramTest;

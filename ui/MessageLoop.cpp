@@ -1,5 +1,9 @@
 #include "ui/MessageLoop.h"
 
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
 #include "ui/Form.h"
 
 namespace ui {
@@ -7,6 +11,11 @@ namespace ui {
 namespace {
 
 HWND applicationWindow = nullptr;
+
+// The handles the loops wait for, and beside each its handler.
+HANDLE signalHandles[MAXIMUM_WAIT_OBJECTS - 1];
+SignalHandler* signalHandlers[MAXIMUM_WAIT_OBJECTS - 1];
+DWORD signalCount = 0;
 
 void Dispatch(::MSG& message) {
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
@@ -24,29 +33,65 @@ void Dispatch(::MSG& message) {
 
 } // namespace
 
+bool RunSignalled(DWORD index) {
+    if (index >= signalCount)
+        return false;
+    const SignalHandler& handler = *signalHandlers[index];
+    handler.onSignalled_(handler.context_);
+    return true;
+}
+
 void RunMessagesUntil(const std::function<bool()>& done) {
     ::MSG message;
     while (!done()) {
-        BOOL result = GetMessageA(&message, nullptr, 0, 0);
-        if (result == 0) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            const DWORD woken = MsgWaitForMultipleObjectsEx(signalCount, signalHandles, INFINITE,
+                                                            QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            if (woken == WAIT_FAILED)
+                WaitMessage();
+            else
+                RunSignalled(woken - WAIT_OBJECT_0);
+            continue;
         }
-        if (result == -1)
-            return;
-        Dispatch(message);
-    }
-}
-
-void ProcessPendingMessages() {
-    ::MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
         Dispatch(message);
     }
+}
+
+void ProcessPendingMessages() {
+    ::MSG message;
+    for (;;) {
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (signalCount == 0 ||
+                !RunSignalled(WaitForMultipleObjects(signalCount, signalHandles, FALSE, 0) -
+                              WAIT_OBJECT_0))
+                return;
+            continue;
+        }
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+SignalHandler::SignalHandler(HANDLE handle, void (*onSignalled)(void*), void* context)
+    : onSignalled_(onSignalled), context_(context) {
+    if (signalCount == std::size(signalHandles))
+        throw std::length_error("too many handles to wait for");
+    signalHandles[signalCount] = handle;
+    signalHandlers[signalCount++] = this;
+}
+
+SignalHandler::~SignalHandler() {
+    const auto at = std::find(signalHandlers, signalHandlers + signalCount, this) - signalHandlers;
+    std::copy(signalHandles + at + 1, signalHandles + signalCount, signalHandles + at);
+    std::copy(signalHandlers + at + 1, signalHandlers + signalCount, signalHandlers + at);
+    --signalCount;
 }
 
 void SetApplicationWindow(HWND window) {

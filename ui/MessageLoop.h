@@ -13,8 +13,27 @@ namespace ui {
 // and is posted again, so that every enclosing loop ends as well.
 void RunMessagesUntil(const std::function<bool()>& done);
 
-// Handles every message already waiting, then returns.
+// Handles every message already waiting and every handle already signalled,
+// then returns.
 void ProcessPendingMessages();
+
+// While it lives, the thread's own message loops above call
+// onSignalled(context) whenever the handle is signalled; the loops of the
+// system's modal windows (message boxes, the open-file dialog) do not, so a
+// signal that comes while one is up is handled once it has closed. The wait
+// resets an auto-reset event.
+class SignalHandler {
+public:
+    SignalHandler(HANDLE handle, void (*onSignalled)(void* context), void* context);
+    ~SignalHandler();
+    SignalHandler(const SignalHandler&) = delete;
+    SignalHandler& operator=(const SignalHandler&) = delete;
+
+private:
+    friend bool RunSignalled(DWORD index);
+    void (*onSignalled_)(void*);
+    void* context_;
+};
 
 // The program's main window, over which dialogs shown without an owner of
 // their own are centred and which they disable while modal. Main registers

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Answers.h"
+#include "base/Handles.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
 
@@ -39,6 +40,27 @@ void readAndClose(Answers& answers, std::string& message) {
                label = main.ULPr(row).Enabled();
     return (text && browse && label ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
            << "row " << row << ": Txt " << text << ", UCmd " << browse << ", ULPr " << label;
+}
+
+bool runUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    // A timer wakes the loop to look at the clock.
+    const UINT_PTR wake = SetTimer(nullptr, 0, 20, nullptr);
+    ui::RunMessagesUntil([&] { return condition() || GetTickCount64() > end; });
+    KillTimer(nullptr, wake);
+    return condition();
+}
+
+void elsewhere(const std::function<void()>& work) {
+    const base::unique_handle thread(CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            (*static_cast<const std::function<void()>*>(parameter))();
+            return 0;
+        },
+        const_cast<std::function<void()>*>(&work), 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(thread.get(), INFINITE);
 }
 
 std::string clickAndReadMessage(app::Main& main, int button) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "app/Main.h"
@@ -63,6 +64,14 @@ protected:
 ::testing::AssertionResult changed(app::Main& main);
 // The row's text box, browse button and label are enabled.
 ::testing::AssertionResult rowEnabled(app::Main& main, int row);
+
+// Runs this thread's message loop, the handles it waits for included, until
+// the condition holds; false when it did not within the time.
+bool runUntil(const std::function<bool()>& condition, DWORD milliseconds = 1500);
+
+// Runs the work on a thread of its own and waits for it: another program's
+// writes, seen through the same redirected HKEY_LOCAL_MACHINE.
+void elsewhere(const std::function<void()>& work);
 
 // Clicks a button of the window and answers the MSG window it shows, noting
 // its text.
