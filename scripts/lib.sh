@@ -4,7 +4,7 @@
 QUILLMERE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 quillmere_packages=(
-  cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest fonts-wine
+  cmake make g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev googletest fonts-wine
   wine wine64 xvfb xauth x11-utils imagemagick icoutils
 )
 
