@@ -272,6 +272,8 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
         {'"' + folder_ + "\\folder.exe\"", ProgramStatus::NotFound},
         {systemOnWindowsDrive + "\\kernel32.dll /D %c", ProgramStatus::Fine},
         {"%systemroot%\\system32\\kernel32.dll", ProgramStatus::Fine},
+        // Longer than the system expands: read as it stands, never overrun.
+        {"%systemroot%\\" + std::string(40000, 'x') + ".exe", ProgramStatus::NotFound},
         {"kernel32.dll", ProgramStatus::Fine},
         {"quillmere-no-such-program /x", ProgramStatus::NotFound},
     };
