@@ -45,9 +45,10 @@ quillmere_prefix() {
   fi
 }
 
-# Configures (once) and builds the given preset into the given folder.
+# Configures (once) and builds the given preset into the given folder: every
+# target, or only the target given as $3.
 quillmere_build() {
   local preset=$1 dir=$2
   [ -f "$dir/CMakeCache.txt" ] || cmake --preset "$preset" -B "$dir" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  cmake --build "$dir" -j"$(nproc)" ${3:+--target "$3"}
 }
