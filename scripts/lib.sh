@@ -45,6 +45,17 @@ quillmere_prefix() {
   fi
 }
 
+# Furnishes the current prefix with fonts as a Windows system has them: Wine's
+# in the Fonts folder (the frames' Marlett glyphs, Tahoma), and for "MS Sans
+# Serif" in the Arabic character set, which the bitmap font lacks, an
+# Arabic-capable sans serif as the Windows font mapper would choose.
+quillmere_fonts() {
+  [ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] && return 0
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS Sans Serif,178' /d 'Tahoma,178' /f >/dev/null 2>&1
+}
+
 # Configures (once) and builds the given preset into the given folder: every
 # target, or only the target given as $3.
 quillmere_build() {
