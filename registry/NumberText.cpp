@@ -12,7 +12,8 @@
 
 std::string numberText(double number) {
     base::unique_bstr text;
-    // The invariant locale: the same text on every system, with a point.
+    // The invariant locale: the same text on every system, with a point. Every
+    // double has a text, so only the string's allocation can fail.
     if (FAILED(VarBstrFromR8(number, LOCALE_INVARIANT, 0, text.put())))
         throw std::bad_alloc();
     const int length = static_cast<int>(SysStringLen(text.get()));
