@@ -8,6 +8,11 @@ namespace {
 
 constexpr std::string_view Blanks = " \t";
 
+// The longest command line CreateProcess takes, without its terminator. A
+// longer line starts nothing; cut at each of its blanks, it could keep the
+// window probing for minutes.
+constexpr std::size_t LongestCommandLine = 32766;
+
 enum class Lookup { Found, Missing, NotProbed };
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -112,6 +117,8 @@ ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts)
     const std::string_view line = TrimBlanks(expanded);
     if (line.empty())
         return ProgramStatus::NotProbed;
+    if (line.size() > LongestCommandLine)
+        return ProgramStatus::NotFound;
     std::optional<std::vector<std::string>> searchFolders;
 
     // Without its closing quote, the program's name runs to the end of the

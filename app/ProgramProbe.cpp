@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Environment.h"
+
 namespace app {
 
 namespace {
@@ -17,22 +19,8 @@ bool IsFile(const char* path) {
 class SystemFacts final : public ProgramFacts {
 public:
     std::string ExpandEnvironment(std::string_view text) override {
-        const std::string source(text);
-        std::string expanded(source.size() + 2, '\0');
-        // The ANSI version wants room for one character more than the text
-        // and its terminator, and a variable may change between two calls:
-        // so grow until the text fits, then cut it at its terminator.
-        for (;;) {
-            const DWORD needed = ExpandEnvironmentStringsA(source.c_str(), expanded.data(),
-                                                           static_cast<DWORD>(expanded.size()));
-            if (needed == 0)
-                return source;
-            if (needed < expanded.size()) {
-                expanded.resize(std::char_traits<char>::length(expanded.c_str()));
-                return expanded;
-            }
-            expanded.resize(needed + 1);
-        }
+        // A text the system cannot expand is read as it stands, as the shell would.
+        return base::ExpandEnvironment(text).value_or(std::string(text));
     }
 
     char WindowsDriveLetter() override {

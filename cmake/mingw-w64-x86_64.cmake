@@ -1,10 +1,11 @@
-# Cross-compiles for 64-bit Windows with MinGW-w64 (posix thread model) and
-# runs the built programs under Wine.
+# Cross-compiles for 64-bit Windows with MinGW-w64 and runs the built programs
+# under Wine. The win32 thread model: its C++ runtime synchronises on the
+# system's own primitives and links no POSIX thread library.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

@@ -11,9 +11,11 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "base/Environment.h"
 #include "base/Handles.h"
 #include "registry/NtDeleteKey.h"
 #include "registry/ValueCodec.h"
@@ -27,10 +29,6 @@ constexpr REGSAM writeAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_
 
 // The longest subkey name the registry allows (255) and its terminator.
 constexpr DWORD subkeyNameBufferLength = 256;
-
-// The longest text ExpandEnvironmentStringsA takes: 32K characters with the
-// terminator, in the UTF-16 it works in (each ANSI byte gives at most one).
-constexpr std::size_t longestExpandableText = 32766;
 
 // How often the value getter asks again for data that grew while it read them.
 constexpr int maximumReadAttempts = 100;
@@ -485,32 +483,9 @@ std::int32_t Registry::ReverseByteOrder(std::int32_t value) const {
 }
 
 std::string Registry::ExpandVariables(const std::string& text) const {
-    const auto fail = [] {
+    std::optional<std::string> expanded = base::ExpandEnvironment(text);
+    if (!expanded)
         raiseFailure(ErrorNumber::InvalidArgument,
                      "Invalid argument: environment references cannot be expanded");
-    };
-    // ExpandEnvironmentStringsA sees the text up to its first NUL and takes at
-    // most 32K characters: given more, Wine reports a wrong size and writes
-    // past the buffer. A longer text without references is its own expansion.
-    const std::size_t length = std::strlen(text.c_str());
-    if (length > longestExpandableText) {
-        if (std::memchr(text.data(), '%', length) != nullptr)
-            fail();
-        return text.substr(0, length);
-    }
-    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    if (needed == 0)
-        fail();
-    std::vector<char> expanded(needed, '\0');
-    const DWORD written = ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed);
-    // A result longer than 32K characters: Wine reports it whole but fills only
-    // its start, so a NUL before the end shows an expansion cut short. (An ANSI
-    // size query may overestimate; the text then ends early with the written
-    // count smaller than the size, and its trailing NULs are kept.)
-    const auto end = expanded.end() - 1;
-    if (written == 0 || written > needed ||
-        (written == needed && std::find(expanded.begin(), end, '\0') != end))
-        fail();
-    // All needed - 1 characters, as the size query counted them.
-    return std::string(expanded.data(), needed - 1);
+    return *std::move(expanded);
 }

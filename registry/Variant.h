@@ -11,6 +11,12 @@
 #include <variant>
 #include <vector>
 
+// A double's text form as the platform writes it: on Windows OLE Automation's,
+// in the invariant locale, with up to 15 significant digits ("2.5",
+// "0.333333333333333", "1E+20"). Defined beside the system calls
+// (registry/NumberText.cpp), so that this header stays plain C++.
+std::string numberText(double number);
+
 // An array indexed from lowerBound: the value getter hands out byte arrays from
 // 0, the listing operations fill string arrays from 1. "Empty" means no
 // elements at all, whatever the lower bound.
@@ -66,10 +72,10 @@ public:
     double number() const { return std::get<double>(value_); }
 
     // The text form: the text itself, an integer in decimal, "" for empty.
-    // A double gives the shortest decimal that reads back as the same number
-    // ("2.5", "1e+100"); a byte array gives two upper-case hex digits per
-    // element from the lowest index up, separated by single spaces ("61 62 00"),
-    // so that a failure message shows binary data legibly.
+    // A double gives the platform's text (numberText); a byte array gives two
+    // upper-case hex digits per element from the lowest index up, separated by
+    // single spaces ("61 62 00"), so that a failure message shows binary data
+    // legibly.
     std::string toText() const;
 
     bool operator==(const Variant&) const = default;

@@ -4,7 +4,7 @@
 QUILLMERE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 quillmere_packages=(
-  cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest fonts-wine
+  cmake make g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev googletest fonts-wine
   wine wine64 xvfb xauth x11-utils imagemagick icoutils
 )
 
@@ -45,9 +45,21 @@ quillmere_prefix() {
   fi
 }
 
-# Configures (once) and builds the given preset into the given folder.
+# Furnishes the current prefix with fonts as a Windows system has them: Wine's
+# in the Fonts folder (the frames' Marlett glyphs, Tahoma), and for "MS Sans
+# Serif" in the Arabic character set, which the bitmap font lacks, an
+# Arabic-capable sans serif as the Windows font mapper would choose.
+quillmere_fonts() {
+  [ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] && return 0
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS Sans Serif,178' /d 'Tahoma,178' /f >/dev/null 2>&1
+}
+
+# Configures (once) and builds the given preset into the given folder: every
+# target, or only the target given as $3.
 quillmere_build() {
   local preset=$1 dir=$2
   [ -f "$dir/CMakeCache.txt" ] || cmake --preset "$preset" -B "$dir" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  cmake --build "$dir" -j"$(nproc)" ${3:+--target "$3"}
 }

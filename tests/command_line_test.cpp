@@ -203,6 +203,16 @@ TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
               machine.probes);
 }
 
+// CreateProcess takes at most 32,767 characters with the terminator: a longer
+// line is not found, and no name cut from it is looked for.
+TEST(CommandLine, ALineLongerThanAProcessTakesIsNotFoundUnprobed) {
+    FakeMachine machine;
+    const std::string longest = "notepad " + std::string(32766 - 8, 'x');
+    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf(longest, machine));
+    EXPECT_EQ(ProgramStatus::NotFound, app::ProgramStatusOf(longest + 'x', machine));
+    EXPECT_EQ(std::vector<std::string>{R"(file D:\Windows\notepad.exe)"}, machine.probes);
+}
+
 TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
     EXPECT_EQ(R"("C:\Program Files\Vendor\tool.exe")",
               app::QuotedIfSpaced(R"(C:\Program Files\Vendor\tool.exe)"));
@@ -272,6 +282,8 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
         {'"' + folder_ + "\\folder.exe\"", ProgramStatus::NotFound},
         {systemOnWindowsDrive + "\\kernel32.dll /D %c", ProgramStatus::Fine},
         {"%systemroot%\\system32\\kernel32.dll", ProgramStatus::Fine},
+        // Longer than the system expands: read as it stands, never overrun.
+        {"%systemroot%\\" + std::string(40000, 'x') + ".exe", ProgramStatus::NotFound},
         {"kernel32.dll", ProgramStatus::Fine},
         {"quillmere-no-such-program /x", ProgramStatus::NotFound},
     };

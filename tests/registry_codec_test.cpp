@@ -121,76 +121,74 @@ TEST(Variant, TextForm) {
     EXPECT_EQ("-2147483646", Variant(-2147483646).toText());
     EXPECT_EQ("61 62 00 FF", Variant(ByteArray{0, {'a', 'b', 0, 255}}).toText());
     EXPECT_EQ("", Variant(ByteArray{1, {}}).toText());
+}
+
+// A double's text is the platform's, which only the Windows build has: at most
+// 15 significant digits, read in the invariant locale.
+#ifdef _WIN32
+TEST(Variant, DoubleText) {
     EXPECT_EQ("2.5", Variant(2.5).toText());
     EXPECT_EQ("0.1", Variant(0.1).toText());
-    // The fewest digits that read back, and whole numbers without exponent.
-    EXPECT_EQ("0.3333333333333333", Variant(1.0 / 3).toText());
+    EXPECT_EQ("0.333333333333333", Variant(1.0 / 3).toText());
     EXPECT_EQ("100", Variant(100.0).toText());
-    EXPECT_EQ("-0", Variant(-0.0).toText());
-    EXPECT_EQ("1e+20", Variant(1e20).toText());
-    EXPECT_EQ("1.5e-07", Variant(1.5e-7).toText());
-    EXPECT_EQ("inf", Variant(std::numeric_limits<double>::infinity()).toText());
+    EXPECT_EQ("0", Variant(-0.0).toText());
+    EXPECT_EQ("1E+20", Variant(1e20).toText());
+    EXPECT_EQ("1.5E-07", Variant(1.5e-7).toText());
+    // Wine writes "INF" and "NAN"; a system may decorate them ("1.#INF"), so
+    // only the name is checked.
+    EXPECT_NE(std::string::npos,
+              Variant(std::numeric_limits<double>::infinity()).toText().find("INF"));
 }
 
 TEST(Variant, DoubleTextAtTheEdgesOfTheFormat) {
-    EXPECT_EQ("5e-324", Variant(std::numeric_limits<double>::denorm_min()).toText());
-    EXPECT_EQ("2.2250738585072014e-308", Variant(std::numeric_limits<double>::min()).toText());
-    EXPECT_EQ("1.7976931348623157e+308", Variant(std::numeric_limits<double>::max()).toText());
-    EXPECT_EQ("-1.7976931348623157e+308", Variant(-std::numeric_limits<double>::max()).toText());
+    EXPECT_EQ("4.94065645841247E-324", Variant(std::numeric_limits<double>::denorm_min()).toText());
+    EXPECT_EQ("2.2250738585072E-308", Variant(std::numeric_limits<double>::min()).toText());
+    EXPECT_EQ("1.79769313486232E+308", Variant(std::numeric_limits<double>::max()).toText());
+    EXPECT_EQ("-1.79769313486232E+308", Variant(-std::numeric_limits<double>::max()).toText());
     EXPECT_EQ("999999999999999", Variant(999999999999999.0).toText());
-    EXPECT_EQ("1e+15", Variant(1e15).toText());
-    EXPECT_EQ("1.2345678901234568e+17", Variant(123456789012345680.0).toText());
+    EXPECT_EQ("1E+15", Variant(1e15).toText());
+    EXPECT_EQ("1.23456789012346E+17", Variant(123456789012345680.0).toText());
     EXPECT_EQ("0.0001", Variant(0.0001).toText());
-    EXPECT_EQ("1e-05", Variant(0.00001).toText());
+    EXPECT_EQ("1E-05", Variant(0.00001).toText());
     EXPECT_EQ("123456.789", Variant(123456.789).toText());
-    EXPECT_EQ("0.30000000000000004", Variant(0.1 + 0.2).toText());
+    EXPECT_EQ("0.3", Variant(0.1 + 0.2).toText());
     EXPECT_EQ("9.995", Variant(9.995).toText());
-    EXPECT_EQ("1e+23", Variant(1e23).toText());
-    EXPECT_EQ("-inf", Variant(-std::numeric_limits<double>::infinity()).toText());
-    EXPECT_EQ("nan", Variant(std::numeric_limits<double>::quiet_NaN()).toText());
-    // Just below a power of two the doubles lie twice as close together:
-    // 2^-792 needs 17 digits, its lower neighbour 16.
-    EXPECT_EQ("3.8392238435728152e-239", Variant(std::ldexp(1.0, -792)).toText());
-    EXPECT_EQ("3.839223843572815e-239",
+    EXPECT_EQ("1E+23", Variant(1e23).toText());
+    const std::string minusInfinity = Variant(-std::numeric_limits<double>::infinity()).toText();
+    EXPECT_EQ('-', minusInfinity.front());
+    EXPECT_NE(std::string::npos, minusInfinity.find("INF"));
+    EXPECT_NE(std::string::npos,
+              Variant(std::numeric_limits<double>::quiet_NaN()).toText().find("NAN"));
+    // Neighbours that differ only in the 17th digit may part in the 15th.
+    EXPECT_EQ("3.83922384357282E-239", Variant(std::ldexp(1.0, -792)).toText());
+    EXPECT_EQ("3.83922384357281E-239",
               Variant(std::nextafter(std::ldexp(1.0, -792), 0.0)).toText());
 }
 
-// The text printf's "%.<n>g" gives for the smallest n whose text strtod reads
-// back as the same number, and "%.0f" for whole numbers below 10^15.
-std::string printfShortest(double number) {
-    char buffer[32] = {};
-    if (number == std::trunc(number) && std::fabs(number) < 1e15) {
-        std::snprintf(buffer, sizeof buffer, "%.0f", number);
-        return buffer;
-    }
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, number);
-        if (std::strtod(buffer, nullptr) == number)
-            break;
-    }
-    return buffer;
-}
-
-TEST(Variant, DoubleTextIsPrintfsShortestThatReadsBack) {
+TEST(Variant, DoubleTextReadsBackToFifteenDigits) {
     std::mt19937_64 random(20261208);
     int compared = 0;
     while (compared < 20000) {
         const auto bits = random();
         const double number = std::bit_cast<double>(bits);
-        // MinGW's strtod rounds some texts next to a power of two the wrong
-        // way (see the case above): such numbers are no oracle.
-        const auto fraction = bits & ((std::uint64_t{1} << 52) - 1);
-        if (std::isnan(number) || fraction == 0 || fraction == (std::uint64_t{1} << 52) - 1)
+        // Subnormal numbers have fewer digits than 15 to give.
+        if (!std::isnormal(number))
             continue;
-        ASSERT_EQ(printfShortest(number), Variant(number).toText()) << std::hexfloat << number;
+        const auto readsBack = [](double expected) {
+            const std::string text = Variant(expected).toText();
+            return std::fabs(std::strtod(text.c_str(), nullptr) - expected) <=
+                   std::fabs(expected) * 1e-14;
+        };
+        ASSERT_TRUE(readsBack(number)) << std::hexfloat << number;
         // Short decimals, and whole numbers on both sides of 10^15.
         const double decimal = static_cast<double>(bits % 1000000) / 1000.0;
-        ASSERT_EQ(printfShortest(decimal), Variant(decimal).toText()) << decimal;
+        ASSERT_TRUE(readsBack(decimal)) << decimal;
         const double whole = static_cast<double>(bits % 100000000000000000);
-        ASSERT_EQ(printfShortest(whole), Variant(whole).toText()) << whole;
+        ASSERT_TRUE(readsBack(whole)) << whole;
         ++compared;
     }
 }
+#endif
 
 TEST(BasedArray, IndexesFromItsLowerBound) {
     StringArray names{1, {"A", "B"}};

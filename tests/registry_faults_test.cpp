@@ -14,7 +14,8 @@
 #include <cstdio>
 #include <map>
 #include <set>
-#include <thread>
+#include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -525,27 +526,49 @@ protected:
     // thread; gives how often each result came back.
     template <typename Rewrite>
     std::map<std::string, int> readWhile(Rewrite rewrite) {
-        std::map<std::string, int> results;
-        {
+        struct Writer {
+            const ScratchKey& scratch;
+            Rewrite& rewrite;
             std::atomic<long> writes{0};
-            // Stopped and joined when it goes out of scope, also when a read raises.
-            std::jthread writer([&](std::stop_token stop) {
+            std::atomic<bool> stop{false};
+
+            static DWORD WINAPI run(void* parameter) {
+                Writer& self = *static_cast<Writer*>(parameter);
                 base::unique_hkey key;
-                if (RegOpenKeyExA(scratch.root(), scratch.path().c_str(), 0, KEY_SET_VALUE,
-                                  key.put()) != 0)
-                    return;
-                for (unsigned i = 0; !stop.stop_requested(); ++i, ++writes)
-                    rewrite(key.get(), i);
-            });
-            while (writes < 10)
-                std::this_thread::yield();
-            for (int read = 0; read < 3000; ++read) {
-                const Variant value = registry.ValueData();
-                ++results[value.kind() == Variant::Kind::Text
-                              ? value.text()
-                              : "kind " + std::to_string(static_cast<int>(value.kind())) + ": " +
-                                    value.toText()];
+                if (RegOpenKeyExA(self.scratch.root(), self.scratch.path().c_str(), 0,
+                                  KEY_SET_VALUE, key.put()) != 0)
+                    return 1;
+                for (unsigned i = 0; !self.stop; ++i, ++self.writes)
+                    self.rewrite(key.get(), i);
+                return 0;
             }
+        } writer{scratch, rewrite};
+        // Stopped and joined when it goes out of scope, also when a read raises.
+        struct Running {
+            Writer& writer;
+            base::unique_handle thread;
+            ~Running() {
+                writer.stop = true;
+                WaitForSingleObject(thread.get(), INFINITE);
+            }
+        } running{writer,
+                  base::unique_handle(CreateThread(nullptr, 0, Writer::run, &writer, 0, nullptr))};
+        if (!running.thread)
+            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                    "CreateThread");
+        DWORD exitCode = STILL_ACTIVE;
+        while (writer.writes < 10 && GetExitCodeThread(running.thread.get(), &exitCode) &&
+               exitCode == STILL_ACTIVE)
+            SwitchToThread();
+        if (writer.writes < 10)
+            throw std::runtime_error("the writer could not open the scratch key");
+        std::map<std::string, int> results;
+        for (int read = 0; read < 3000; ++read) {
+            const Variant value = registry.ValueData();
+            ++results[value.kind() == Variant::Kind::Text
+                          ? value.text()
+                          : "kind " + std::to_string(static_cast<int>(value.kind())) + ": " +
+                                value.toText()];
         }
         return results;
     }

@@ -7,7 +7,6 @@
 // expectation aborts, which libFuzzer reports as a crash with the input.
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -156,21 +155,6 @@ void checkDecoded(std::int32_t typeCode, const std::vector<std::uint8_t>& data,
     require(root.empty() || (root.size() == 4 && root.substr(0, 2) == "HK"), "root short names");
 }
 
-// The shortest decimal of any bit pattern must read back as the same number.
-void checkDoubleTextForm(const std::uint8_t* bytes) {
-    double number = 0;
-    std::memcpy(&number, bytes, sizeof number);
-    const std::string text = Variant(number).toText();
-    double back = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
-    require(error == std::errc{} && end == text.data() + text.size(), "double text reads back");
-    if (std::isnan(number))
-        require(std::isnan(back), "NaN stays NaN");
-    else
-        require(std::memcmp(&back, &number, sizeof number) == 0, "double round trip");
-    checkTextRules(text);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
@@ -197,8 +181,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     };
     for (std::size_t reportedSize : reported)
         checkDecoded(typeCode, data, reportedSize);
-
-    if (n >= 8)
-        checkDoubleTextForm(data.data());
     return 0;
 }

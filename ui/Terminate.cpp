@@ -1,8 +1,8 @@
 // std::terminate's handler for MinGW's libstdc++, whose default one names the
 // uncaught exception's type on stderr: a GUI program has no stderr, and that
 // handler links the whole C++ demangler (about 45 KiB) into the program. This
-// definition is an object of the executable itself, so the linker takes it
-// before it would search the library for the default.
+// definition is an object of every executable (quillmere_runtime), so the
+// linker takes it before it would search the library for the default.
 #include <cstdlib>
 #include <exception>
 
