@@ -6,9 +6,9 @@
 
 #include <new>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
+#include "base/Failure.h"
 #include "registry/RegistryError.h"
 #include "res/resource.h"
 #include "support/Answers.h"
@@ -103,8 +103,8 @@ TEST(UncaughtErrors, AreDescribedByNumberAndDescription) {
     EXPECT_EQ(7, memory.number);
     EXPECT_EQ("Out of memory", memory.description);
 
-    const ui::FailureReport system =
-        Describe(std::system_error(5, std::system_category(), "Access"));
+    // What the window system refuses is raised with its error code as the number.
+    const ui::FailureReport system = Describe(base::Failure(ERROR_ACCESS_DENIED, "Access"));
     EXPECT_EQ(5, system.number);
 
     const ui::FailureReport other = Describe(std::runtime_error("broken table"));

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <new>
-#include <system_error>
 
 #include "base/Failure.h"
 #include "ui/MessageLoop.h"
@@ -18,8 +17,6 @@ FailureReport DescribeFailure(std::exception_ptr error) {
         return {failure.Number(), failure.Description()};
     } catch (const std::bad_alloc&) {
         return {7, "Out of memory"};
-    } catch (const std::system_error& systemError) {
-        return {systemError.code().value(), systemError.what()};
     } catch (const std::exception& other) {
         return {51, std::string("Internal error: ") + other.what()};
     } catch (...) {

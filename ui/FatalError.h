@@ -14,9 +14,9 @@ struct FailureReport {
     std::string description;
 };
 
-// The number and description shown for an error: a base::Failure's own, 7 "Out
-// of memory" for std::bad_alloc, the system error code for std::system_error,
-// 51 "Internal error" with the message for anything else.
+// The number and description shown for an error: a base::Failure's own (a
+// failure of the system's carries its error code), 7 "Out of memory" for
+// std::bad_alloc, 51 "Internal error" with the message for anything else.
 FailureReport DescribeFailure(std::exception_ptr error);
 
 // Shows the error's number and description in a message box and ends the

@@ -5,8 +5,9 @@
 #include <exception>
 #include <limits>
 #include <stdexcept>
-#include <system_error>
+#include <utility>
 
+#include "base/Failure.h"
 #include "base/SystemFunction.h"
 #include "ui/Accessibility.h"
 #include "ui/Dpi.h"
@@ -20,6 +21,11 @@ namespace {
 
 constexpr char FormClass[] = "QuillmereForm";
 constexpr int FirstControlId = 1000;
+
+// What the window system refused, numbered by the thread's last error.
+base::Failure SystemFailure(std::string description) {
+    return base::Failure(static_cast<std::int32_t>(GetLastError()), std::move(description));
+}
 
 DWORD FrameStyle(Frame frame) {
     if (frame == Frame::Sizable)
@@ -141,9 +147,8 @@ void Form::Load() {
                     FrameStyle(description_.frame), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
                     nullptr, instance, this);
     if (!window_)
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                std::string("The window ") + description_.name.text +
-                                    " could not be created");
+        throw SystemFailure(std::string("The window ") + description_.name.text +
+                            " could not be created");
     try {
         // The layout first, while there are no controls to move: they are
         // then created where it puts them, with its fonts.
@@ -232,9 +237,8 @@ void Form::BuildControls() {
             TwipsToPixels(row.width, layoutDpi_), TwipsToPixels(row.height, layoutDpi_),
             ContainerOf(row), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
         if (!control)
-            throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                    std::string("The control ") + row.name.text +
-                                        " could not be created");
+            throw SystemFailure(std::string("The control ") + row.name.text +
+                                " could not be created");
         // Not shown yet: nothing to redraw.
         if (HFONT font = FontOf(row.font))
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
