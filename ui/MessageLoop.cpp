@@ -12,9 +12,11 @@ namespace {
 
 HWND applicationWindow = nullptr;
 
-// The handles the loops wait for, and beside each its handler.
-HANDLE signalHandles[MAXIMUM_WAIT_OBJECTS - 1];
-SignalHandler* signalHandlers[MAXIMUM_WAIT_OBJECTS - 1];
+// The handles the loops wait for, and beside each its handler: the program
+// waits for one, and a few are room to spare.
+constexpr DWORD MostSignals = 4;
+HANDLE signalHandles[MostSignals];
+SignalHandler* signalHandlers[MostSignals];
 DWORD signalCount = 0;
 
 void Dispatch(::MSG& message) {
