@@ -19,6 +19,7 @@
 #include "support/Layouts.h"
 #include "support/MainWindow.h"
 #include "support/Text.h"
+#include "support/WindowAccess.h"
 #include "ui/MessageLoop.h"
 #include "ui/Widgets.h"
 
@@ -92,27 +93,10 @@ Background BackgroundOf(HWND control) {
 
 // 0xRRGGBB pixels, top row first, of a device context's rectangle.
 std::vector<std::uint32_t> PixelsOf(HDC dc, const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    base::unique_hbitmap canvas(
-        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    base::unique_hdc memory(CreateCompatibleDC(dc));
-    const HGDIOBJ original = SelectObject(memory.get(), canvas.get());
-    BitBlt(memory.get(), 0, 0, width, height, dc, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
-                                      static_cast<const std::uint32_t*>(bits) + width * height);
-    for (std::uint32_t& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memory.get(), original);
-    return pixels;
+    const Canvas canvas(area.right - area.left, area.bottom - area.top);
+    BitBlt(canvas.Dc(), 0, 0, area.right - area.left, area.bottom - area.top, dc, area.left,
+           area.top, SRCCOPY);
+    return canvas.Pixels();
 }
 
 // What a control shows where it is visible, and that part of its rectangle.

@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "base/Handles.h"
 
 namespace support {
 
@@ -33,5 +36,47 @@ std::vector<HWND> childrenOf(HWND parent);
 HWND childWithText(HWND parent, const char* windowClass, const std::string& text);
 // The text of a message box or a message window: its longest label.
 std::string messageOf(HWND window);
+
+// A 32-bit memory canvas, filled with a colour none of the pictures has.
+constexpr std::uint32_t Unpainted = 0xFF00FF;
+
+class Canvas {
+public:
+    Canvas(int width, int height)
+        : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bits_ = static_cast<std::uint32_t*>(bits);
+        original_ = SelectObject(dc_.get(), bitmap_.get());
+        for (int i = 0; i < width * height; ++i)
+            bits_[i] = Unpainted;
+    }
+    ~Canvas() { SelectObject(dc_.get(), original_); }
+
+    HDC Dc() const { return dc_.get(); }
+    RECT Whole() const { return {0, 0, width_, height_}; }
+    std::vector<std::uint32_t> Pixels() const {
+        GdiFlush();
+        std::vector<std::uint32_t> pixels(bits_, bits_ + width_ * height_);
+        for (std::uint32_t& pixel : pixels)
+            pixel &= 0xFFFFFF;
+        return pixels;
+    }
+
+private:
+    int width_;
+    int height_;
+    base::unique_hdc dc_;
+    base::unique_hbitmap bitmap_;
+    std::uint32_t* bits_ = nullptr;
+    HGDIOBJ original_ = nullptr;
+};
 
 } // namespace support
