@@ -36,11 +36,6 @@ const char* DefaultCommandLine(const Tool& tool) {
     return tool.defaultCommandLine;
 }
 
-// The tools as the question before replacing a change made elsewhere names
-// them, in row order.
-constexpr std::array<const char*, ToolCount> QuestionNames{"Backup Utility", "Disk Cleanup",
-                                                           "Defragmenter"};
-
 // "A", "A and B", "A, B and C".
 std::string NamesOf(const std::array<bool, ToolCount>& rows) {
     std::string names;
@@ -50,7 +45,7 @@ std::string NamesOf(const std::array<bool, ToolCount>& rows) {
     for (int i = 0; i < ToolCount; ++i) {
         if (!rows[i])
             continue;
-        names += QuestionNames[i];
+        names += Tools[i].name;
         --left;
         names += left > 1 ? ", " : left == 1 ? " and " : "";
     }

@@ -1,9 +1,10 @@
 // The three drive-maintenance tools the shell offers on a drive's property
-// sheet, in row order: the key each one's command line lives in (below
-// HKEY_LOCAL_MACHINE), its stock command line and the line of the program
-// that took its place on later Windows, what a save says when an enabled row
-// has none, and what it says when the registry refuses to delete a
-// switched-off row's key. Row i is index i of every control group of Main.
+// sheet, in row order: the name messages call each one by, the key its
+// command line lives in (below HKEY_LOCAL_MACHINE), its stock command line and
+// the line of the program that took its place on later Windows, what a save
+// says when an enabled row has none, and what it says when the registry
+// refuses to delete a switched-off row's key. Row i is index i of every
+// control group of Main.
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 namespace app {
 
 struct Tool {
+    const char* name;
     const char* keyPath;
     const char* defaultCommandLine;
     // Null where the stock line still works on every Windows the program runs
@@ -24,13 +26,16 @@ struct Tool {
 // differently spelt "%systemroot%" included: the shell expands and formats
 // them, never Quillmere.
 inline constexpr std::array<Tool, 3> Tools{{
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
+    {"Backup Utility",
+     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
      "%SystemRoot%\\system32\\ntbackup.exe", "%SystemRoot%\\system32\\sdclt.exe",
      "No Backup Path Selected", "Backup Utility could not be switched off"},
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
+    {"Disk Cleanup",
+     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
      "%SystemRoot%\\system32\\cleanmgr.exe /D %c", nullptr, "No Cleanup Path Selected",
      "Disk Cleanup could not be switched off"},
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
+    {"Defragmenter",
+     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
      "%systemroot%\\system32\\dfrg.msc %c:", "%systemroot%\\system32\\dfrgui.exe",
      "No Defragment Path Selected", "Defragmenter could not be switched off"},
 }};
