@@ -4,7 +4,6 @@
 #include "app/Main.h"
 
 #include "app/CommandLine.h"
-#include "app/ProgramProbe.h"
 #include "app/Tools.h"
 #include "dialogs/About.h"
 #include "dialogs/Functions.h"
@@ -29,17 +28,9 @@ constexpr UINT WM_ABOUT_LOST_FOCUS = WM_APP + 1;
 constexpr UINT_PTR RefreshTimer = 1;
 constexpr UINT RefreshDelay = 300;
 
-// What a row says about its program, and the shorter form for a system font
-// too wide for the space between the check box and the picture.
-struct StatusText {
-    const char* full;
-    const char* shortened;
-};
-
-constexpr StatusText NotFoundText{"Program not found", "Not found"};
-constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
-// A row that keeps the user's edit while another program changed its key.
-constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key changed"};
+// A watch that could not be armed is tried again after this long.
+constexpr UINT_PTR WatchRetryTimer = 2;
+constexpr UINT WatchRetryDelay = 1000;
 
 } // namespace
 
@@ -77,8 +68,10 @@ void Main::ShowProgramStatus(int row) {
     const StatusText* text = nullptr;
     if (changedElsewhere_[row]) {
         text = &ChangedElsewhereText;
-    } else if (UCh(row).Value() == 0) {
-        switch (ProbeProgram(Txt(row).Caption())) {
+    } else if (unreadable_[row]) {
+        text = &UnreadableText;
+    } else {
+        switch (StatusOf(RowOf(row))) {
         case ProgramStatus::NotFound:
             text = &NotFoundText;
             break;
@@ -114,7 +107,7 @@ void Main::OnUCmdClick(int index) {
     case ApplyButton:
         if (SaveSettings() == False)
             break;
-        LoadSettings();
+        ReloadSettings();
         SettingsChanged = False;
         UCmd(ApplyButton).SetEnabled(false);
         dialogs::MSG::Instance().ShowModal();
@@ -133,10 +126,34 @@ void Main::OnUCmdLostFocus(int index) {
         PostMessageA(Hwnd(), WM_ABOUT_LOST_FOCUS, 0, 0);
 }
 
+void Main::WatchToolKeys() {
+    // The three keys share their parent; watching it sees each of them come
+    // and go as well as change. While it is absent, its parent Explorer
+    // stands in, and nothing higher.
+    std::string parent = Tools[0].keyPath;
+    parent.erase(parent.rfind('\\'));
+    watch_ = std::make_unique<KeyWatch>(HKEY_LOCAL_MACHINE, parent,
+                                        parent.substr(0, parent.rfind('\\')));
+    if (!watch_->Event())
+        return;
+    ArmWatch();
+    watchHandler_ = std::make_unique<ui::SignalHandler>(
+        watch_->Event(), [](void* self) { static_cast<Main*>(self)->OnToolKeysChanged(); }, this);
+}
+
+void Main::ArmWatch() {
+    // Watching stops for no longer than the retry's delay, and each retry
+    // refreshes the rows: a change made while nothing watched still shows.
+    if (watch_->Arm())
+        KillTimer(Hwnd(), WatchRetryTimer);
+    else
+        SetTimer(Hwnd(), WatchRetryTimer, WatchRetryDelay, nullptr);
+}
+
 void Main::OnToolKeysChanged() {
     // Armed again at once, so that nothing written during the wait is missed;
     // the timer is not restarted, so that a long burst is still shown soon.
-    watch_->Arm();
+    ArmWatch();
     if (!refreshPending_)
         refreshPending_ = SetTimer(Hwnd(), RefreshTimer, RefreshDelay, nullptr) != 0;
 }
@@ -193,6 +210,10 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         refreshPending_ = false;
         break;
     case WM_TIMER:
+        if (wParam == WatchRetryTimer) {
+            OnToolKeysChanged();
+            return 0;
+        }
         if (wParam != RefreshTimer)
             break;
         // The timer keeps ticking until a save has finished.

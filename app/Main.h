@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ToolRules.h"
 #include "registry/Boolean.h"
 #include "registry/KeyWatch.h"
 #include "registry/Registry.h"
@@ -98,34 +99,39 @@ private:
     void MarkChanged();
     void KeepOuterSize();
     // Says on the row's panel when its command line cannot start what it
-    // names; a switched-off row says nothing.
+    // names, or what happened to its key; a switched-off row says nothing
+    // about its program.
     void ShowProgramStatus(int row);
-    // True when the row is enabled and its check box and text are exactly
-    // what the last load put there: a save then leaves its key as it is.
-    bool Untouched(int row);
-    // The user has changed the row's check box or text since its last load.
-    bool Edited(int row);
-    void LoadRow(int row);
+    // The row as the window shows it now.
+    Row RowOf(int row);
+    bool Edited(int row) { return app::Edited(RowOf(row), read_[row]); }
+    // Puts the key's row into the window; `read_` then holds the row exactly
+    // as the controls took it.
+    void ShowRow(int row, ReadRow read);
+    // ShowRow for a key that another program may have filled with a value
+    // the rules cannot turn into a line: the row then keeps what it shows and
+    // says that its key cannot be read.
+    void ShowReadableRow(int row, StoredValue stored);
+    // LoadSettings after a save, with ShowReadableRow's tolerance.
+    void ReloadSettings();
 
     // Changes made elsewhere: the watch on the tool keys' parent signals, the
     // rows are compared with their keys a moment later, so that a burst of
-    // writes is taken in at once.
+    // writes is taken in at once. A watch that cannot be armed is tried again
+    // every second, each time with a refresh.
     void WatchToolKeys();
+    void ArmWatch();
     void OnToolKeysChanged();
     void RefreshChangedRows();
 
-    // What the last load put into each row: its check box and its text.
-    struct LoadedRow {
-        int value = 0;
-        std::string text;
-    };
-
     std::unique_ptr<Registry> registry_;
-    std::array<LoadedRow, 3> loaded_;
-    // What each row's key held at its last load, and whether it holds
-    // something else now while the row keeps the user's edit.
-    std::array<StoredValue, 3> stored_;
-    std::array<bool, 3> changedElsewhere_{};
+    // What each row's last read found: the row the window was given and the
+    // key as stored.
+    std::array<ReadRow, ToolCount> read_;
+    // A row that keeps the user's edit while its key holds something else
+    // now; one whose key another program made unreadable.
+    RowFlags changedElsewhere_{};
+    RowFlags unreadable_{};
     // A save holds the refresh back: its question box runs the timer too.
     bool saving_ = false;
     bool refreshPending_ = false;

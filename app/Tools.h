@@ -42,4 +42,20 @@ inline constexpr std::array<Tool, 3> Tools{{
 
 inline constexpr int ToolCount = static_cast<int>(Tools.size());
 
+// What a row says about its program or its key, and the shorter form for a
+// system font too wide for the space a window gives it.
+struct StatusText {
+    const char* full;
+    const char* shortened;
+};
+
+inline constexpr StatusText NotFoundText{"Program not found", "Not found"};
+inline constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
+// A row that keeps the user's edit while another program changed its key.
+inline constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key changed"};
+// A row whose key another program filled with what the value rules cannot
+// turn into a line (an expansion the system refuses): the row keeps what it
+// showed, and a save leaves the key alone unless the row is edited.
+inline constexpr StatusText UnreadableText{"Key cannot be read", "Unreadable"};
+
 } // namespace app

@@ -14,8 +14,8 @@ std::string parentOf(const std::string& path) {
 
 } // namespace
 
-KeyWatch::KeyWatch(HKEY root, std::string keyName)
-    : root_(root), keyName_(std::move(keyName)),
+KeyWatch::KeyWatch(HKEY root, std::string keyName, std::string highest)
+    : root_(root), keyName_(std::move(keyName)), highest_(std::move(highest)),
       event_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 bool KeyWatch::Arm() {
@@ -27,13 +27,10 @@ bool KeyWatch::Arm() {
         return false;
     ResetEvent(event_.get());
 
-    // A key that may be read but not watched hands the watch up too. The root
-    // stands in only when nothing below it can be watched.
+    // A key that may be read but not watched hands the watch up too.
     std::string path = keyName_;
-    for (;;) {
-        if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_NOTIFY, watched_.put()) == ERROR_SUCCESS)
-            break;
-        if (path.empty())
+    while (RegOpenKeyExA(root_, path.c_str(), 0, KEY_NOTIFY, watched_.put()) != ERROR_SUCCESS) {
+        if (path.size() <= highest_.size())
             return false;
         path = parentOf(path);
     }

@@ -304,8 +304,17 @@ Variant Registry::ValueData() {
     if (!readValue(key, valueName_, type, data, reported))
         return default_;
     key.reset();
+    return Decoded(static_cast<std::int32_t>(type), data, reported);
+}
 
-    const auto typeCode = static_cast<std::int32_t>(type);
+Variant Registry::ValueOf(const StoredValue& stored) {
+    if (!stored.read)
+        return default_;
+    return Decoded(stored.type, stored.data, stored.data.size());
+}
+
+Variant Registry::Decoded(std::int32_t typeCode, std::span<const std::uint8_t> data,
+                          std::size_t reported) {
     Variant result = decodeValueData(typeCode, data, reported);
     if (typeCode == ValueTypeCode::ExpandString)
         result = ExpandVariables(result.text());
@@ -325,6 +334,7 @@ StoredValue Registry::Stored() const {
     DWORD type = 0;
     DWORD reported = 0;
     if (readValue(key, valueName_, type, stored.data, reported)) {
+        stored.read = true;
         stored.type = static_cast<std::int32_t>(type);
         stored.data.resize(std::min<std::size_t>(reported, stored.data.size()));
     } else {

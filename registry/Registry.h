@@ -5,7 +5,9 @@
 // RegistryError, except SetDefault's, which give 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +20,8 @@
 // expanded: two reads compare equal only when nothing changed in between.
 struct StoredValue {
     std::int16_t keyExists = 1; // as KeyExists gives it
-    std::int32_t type = -1;     // -1: the value cannot be read
+    bool read = false;          // false: the value is missing or cannot be read
+    std::int32_t type = 0;      // any code, 0xFFFFFFFF included, when read
     std::vector<std::uint8_t> data;
     bool operator==(const StoredValue&) const = default;
 };
@@ -37,6 +40,10 @@ public:
     void ValueData(const Variant& vValue);
     // Reads without touching ValueType, which decides the type a save writes.
     StoredValue Stored() const;
+    // What ValueData gives for a value read by Stored, with no second read:
+    // Default for a missing key or value, else the decoded data, expanded or
+    // reversed by type; ValueType becomes the type, as after ValueData.
+    Variant ValueOf(const StoredValue& stored);
     // Value names, indexed from 1; never raises for a registry failure.
     Boolean EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const;
     // Subkey names, indexed from 1; other failures raise 0x800469AA.
@@ -58,6 +65,8 @@ public:
     Variant DeleteDefault() const { return {}; }
 
 private:
+    Variant Decoded(std::int32_t typeCode, std::span<const std::uint8_t> data,
+                    std::size_t reported);
     std::int32_t ReverseByteOrder(std::int32_t value) const;
     std::string ExpandVariables(const std::string& text) const;
 

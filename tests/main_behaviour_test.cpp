@@ -606,6 +606,30 @@ TEST_F(MainWindow, AnEditedRowKeepsTheEditAndSaysItsKeyChangedElsewhere) {
     EXPECT_TRUE(changed(main));
 }
 
+// A value another program writes that the rules cannot turn into a line (an
+// expansion the system refuses) never ends the program, with the user's
+// edits: the row keeps what it showed and says so, and "Apply" leaves its key
+// alone, also in the reload that follows.
+TEST_F(MainWindow, AKeyMadeUnreadableElsewhereKeepsItsRowAndIsLeftAlone) {
+    storeText(0, REG_SZ, "C:\\old\\backup.exe");
+    storeText(2, REG_SZ, "C:\\old\\defrag.exe");
+    load();
+    main.Txt(2).SetCaption("C:\\mine\\defrag.exe");
+    const std::string unreadable = "%SystemRoot%" + std::string(40000, 'x');
+    elsewhere([&] { storeText(0, REG_EXPAND_SZ, unreadable); });
+    const auto saysUnreadable = [&] {
+        const std::string shown = main.ULSt(0).Caption();
+        return (shown == "Key cannot be read" || shown == "Unreadable") && main.ULSt(0).Fits(shown);
+    };
+    EXPECT_TRUE(runUntil(saysUnreadable)) << main.ULSt(0).Caption();
+    EXPECT_EQ("C:\\old\\backup.exe", main.Txt(0).Caption());
+    EXPECT_EQ("Changes has been save successful", clickAndReadMessage(main, mc::ApplyButton));
+    EXPECT_EQ((Stored{REG_EXPAND_SZ, unreadable}), storedValue(0));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\mine\\defrag.exe"}), storedValue(2));
+    EXPECT_TRUE(saysUnreadable());
+    EXPECT_TRUE(clean(main));
+}
+
 // "Apply" after other programs changed keys of edited rows asks once, naming
 // them; the key of an untouched row changed elsewhere is neither asked about
 // nor written. Row 1's change shows only in its raw data: both lines expand
@@ -669,6 +693,45 @@ TEST_F(MainWindow, SavingOverChangesMadeElsewhereAsksFirst) {
     }
 }
 
+// The question may stay open for minutes: a key another program changes
+// meanwhile is asked about again, never overwritten unnamed. A switched-off
+// row the user never touched keeps the key another program created for it.
+TEST_F(MainWindow, SavingAsksAgainAboutKeysChangedWhileTheQuestionIsOpen) {
+    storeText(1, REG_SZ, "C:\\old\\clean.exe");
+    storeText(2, REG_SZ, "C:\\old\\defrag.exe");
+    load();
+    main.Txt(1).SetCaption("C:\\mine\\clean.exe");
+    main.Txt(2).SetCaption("C:\\mine\\defrag.exe");
+    storeText(0, REG_SZ, "C:\\theirs\\backup.exe");
+    storeText(1, REG_SZ, "C:\\theirs\\clean.exe");
+
+    std::vector<std::string> questions;
+    const auto answer = [&](int button) {
+        return [&, button](HWND box) {
+            questions.push_back(messageOf(box));
+            if (questions.size() == 1)
+                storeText(2, REG_SZ, "C:\\during\\defrag.exe");
+            PostMessageA(box, WM_COMMAND, button, 0);
+        };
+    };
+    Answers answers;
+    answers.When(AnyMessageBox, answer(IDYES))
+        .When(AnyMessageBox, answer(IDNO))
+        .When(dialogs::MSG::Instance(), [](ui::Form& msg) { msg.Unload(); });
+    SendMessageA(main.UCmd(mc::ApplyButton).Hwnd(), BM_CLICK, 0, 0);
+
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ("Disk Cleanup was changed by another program after Quillmere loaded it. Replace it "
+              "with the line in this window?",
+              questions[0]);
+    EXPECT_EQ("Defragmenter was changed by another program after Quillmere loaded it. Replace it "
+              "with the line in this window?",
+              questions[1]);
+    EXPECT_EQ((Stored{REG_SZ, "C:\\theirs\\backup.exe"}), storedValue(0));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\mine\\clean.exe"}), storedValue(1));
+    EXPECT_EQ((Stored{REG_SZ, "C:\\during\\defrag.exe"}), storedValue(2));
+}
+
 // Closing with "Yes" asks the same question; "Cancel" cancels the close as a
 // failed save does.
 TEST_F(MainWindow, CancellingTheQuestionWhenClosingKeepsTheWindowOpen) {
@@ -715,11 +778,16 @@ TEST_F(MainWindow, FollowsTheToolKeysParentDeletedAndCreatedAgain) {
     ui::ProcessPendingMessages();
     elsewhere([&] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, parent.c_str()); });
     ui::ProcessPendingMessages();
+    // With Explorer itself gone nothing is watched (the watch stops there,
+    // short of the whole hive); it is tried again until the keys are back.
+    const std::string explorer = parent.substr(0, parent.rfind('\\'));
+    elsewhere([&] { RegDeleteTreeA(HKEY_LOCAL_MACHINE, explorer.c_str()); });
+    ui::ProcessPendingMessages();
     for (int row = 0; row < app::ToolCount; ++row) {
         SCOPED_TRACE(row);
         const std::string line = "C:\\again\\tool" + std::to_string(row) + ".exe";
         elsewhere([&] { storeText(row, REG_SZ, line); });
-        EXPECT_TRUE(runUntil([&] { return main.Txt(row).Caption() == line; }));
+        EXPECT_TRUE(runUntil([&] { return main.Txt(row).Caption() == line; }, 3000));
         EXPECT_TRUE(rowEnabled(main, row));
         EXPECT_TRUE(clean(main));
     }

@@ -1,4 +1,5 @@
 // Registry's object state and key operations against the real registry.
+#include "registry/KeyWatch.h"
 #include "support/ScratchKey.h"
 
 namespace {
@@ -159,6 +160,21 @@ TEST_F(RegistryTest, NoKeyStaysOpenAfterSucceedingOrFailingOperations) {
         registry.KeyExists();
     }
     EXPECT_LE(freshHandleValue(), before);
+}
+
+// A watch stands in for its absent key with an ancestor no higher than it is
+// told: above, it fails and sees nothing, until the key is there again.
+TEST_F(RegistryTest, KeyWatchStopsAtItsHighestKeyAndFollowsTheKeyBack) {
+    KeyWatch watch(HKEY_CURRENT_USER, scratch.path("Top\\Watched"), scratch.path("Top"));
+    ASSERT_TRUE(watch.Event());
+    EXPECT_FALSE(watch.Arm());
+    scratch.create("Beside");
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(watch.Event(), 200));
+
+    scratch.create("Top");
+    ASSERT_TRUE(watch.Arm());
+    scratch.create("Top\\Watched\\Below");
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch.Event(), 2000));
 }
 
 } // namespace
