@@ -137,8 +137,8 @@ void Main::WatchToolKeys() {
     if (!watch_->Event())
         return;
     ArmWatch();
-    watchHandler_ = std::make_unique<ui::SignalHandler>(
-        watch_->Event(), [](void* self) { static_cast<Main*>(self)->OnToolKeysChanged(); }, this);
+    watchHandler_ =
+        std::make_unique<ui::SignalHandler>(watch_->Event(), [this] { OnToolKeysChanged(); });
 }
 
 void Main::ArmWatch() {

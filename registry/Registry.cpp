@@ -18,30 +18,16 @@
 #include "base/Environment.h"
 #include "base/Handles.h"
 #include "registry/NtDeleteKey.h"
+#include "registry/RegistryAccess.h"
 #include "registry/ValueCodec.h"
 
-namespace {
+namespace registry_detail {
 
-// Enough to write values and add subkeys without asking for DELETE or the
-// security rights that KEY_ALL_ACCESS adds.
-constexpr REGSAM writeAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
-                               KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
-
-// The longest subkey name the registry allows (255) and its terminator.
-constexpr DWORD subkeyNameBufferLength = 256;
-
-// How often the value getter asks again for data that grew while it read them.
-constexpr int maximumReadAttempts = 100;
-
-// The shell object whose RegWrite writes the key's unnamed value.
-constexpr CLSID shellClassId = {
-    0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
-
-// KeyClass holds the root's handle value as a signed 32-bit number; the
-// predefined handles are those numbers sign-extended to pointer width.
 HKEY rootHandle(std::int32_t keyClass) {
     return reinterpret_cast<HKEY>(static_cast<INT_PTR>(keyClass));
 }
+
+namespace {
 
 std::string runningProgramSource() {
     std::vector<char> path(MAX_PATH);
@@ -54,14 +40,12 @@ std::string runningProgramSource() {
     }
 }
 
-// Every failure of the class leaves through here, so each carries the same
-// source and a number and description from the one table of texts.
+} // namespace
+
 [[noreturn]] void raiseFailure(std::int32_t number, std::string description) {
     throw RegistryError(number, runningProgramSource(), std::move(description));
 }
 
-// Counts and indices are signed 32-bit; passing the largest is a failure, not
-// a wrap-around.
 std::int32_t nextCount(std::int32_t count) {
     if (count == std::numeric_limits<std::int32_t>::max())
         throw std::overflow_error("Overflow");
@@ -72,6 +56,22 @@ LSTATUS openKey(std::int32_t keyClass, const std::string& keyName, REGSAM access
                 base::unique_hkey& key) {
     return RegOpenKeyExA(rootHandle(keyClass), keyName.c_str(), 0, access, key.put());
 }
+
+} // namespace registry_detail
+
+namespace {
+
+using namespace registry_detail;
+
+// The longest subkey name the registry allows (255) and its terminator.
+constexpr DWORD subkeyNameBufferLength = 256;
+
+// How often the value getter asks again for data that grew while it read them.
+constexpr int maximumReadAttempts = 100;
+
+// The shell object whose RegWrite writes the key's unnamed value.
+constexpr CLSID shellClassId = {
+    0x72C24DD5, 0xD70A, 0x438B, {0x8A, 0x42, 0x98, 0x42, 0x4B, 0x88, 0xAF, 0xB8}};
 
 // A registry symbolic link: a key of its own, with no subkeys, whose value
 // "SymbolicLinkValue" of type REG_LINK names the target that every open by
@@ -273,55 +273,20 @@ Boolean Registry::CreateKey() const {
     return True;
 }
 
-Boolean Registry::DeleteKey() const {
-    // RegDeleteKeyA refuses a key with subkeys; that refusal is deliberately
-    // silent, since DleteKeyAndSubKeys relies on deleting what it can.
-    if (KeyExists() == 0)
-        RegDeleteKeyA(rootHandle(keyClass_), keyName_.c_str());
-    return False;
-}
-
-Boolean Registry::DeleteValue() const {
-    base::unique_hkey key;
-    if (openKey(keyClass_, keyName_, writeAccess, key) != ERROR_SUCCESS)
-        raiseFailure(ErrorNumber::RegistryFailure,
-                     describeOpenForDeleteFailure(keyClass_, keyName_));
-    const LSTATUS status = RegDeleteValueA(key.get(), valueName_.c_str());
-    key.reset();
-    if (status != ERROR_SUCCESS)
-        raiseFailure(ErrorNumber::RegistryFailure,
-                     describeDeleteValueFailure(keyClass_, keyName_, valueName_));
-    return True;
-}
-
 Variant Registry::ValueData() {
-    base::unique_hkey key;
-    if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
-        return default_;
-    DWORD type = 0;
-    std::vector<std::uint8_t> data;
-    DWORD reported = 0;
-    if (!readValue(key, valueName_, type, data, reported))
-        return default_;
-    key.reset();
-    return Decoded(static_cast<std::int32_t>(type), data, reported);
+    return ValueOf(Stored());
 }
 
 Variant Registry::ValueOf(const StoredValue& stored) {
     if (!stored.read)
         return default_;
-    return Decoded(stored.type, stored.data, stored.data.size());
-}
-
-Variant Registry::Decoded(std::int32_t typeCode, std::span<const std::uint8_t> data,
-                          std::size_t reported) {
-    Variant result = decodeValueData(typeCode, data, reported);
-    if (typeCode == ValueTypeCode::ExpandString)
+    Variant result = decodeValueData(stored.type, stored.data, stored.data.size());
+    if (stored.type == ValueTypeCode::ExpandString)
         result = ExpandVariables(result.text());
-    else if (typeCode == ValueTypeCode::DwordBigEndian)
+    else if (stored.type == ValueTypeCode::DwordBigEndian)
         result = ReverseByteOrder(result.int32());
     // Only now: a read that raises leaves the object as it was.
-    valueType_ = typeCode;
+    valueType_ = stored.type;
     return result;
 }
 
@@ -401,31 +366,6 @@ void Registry::ValueData(const Variant& vValue) {
     if (stored && status != ERROR_SUCCESS)
         raiseFailure(ErrorNumber::ValueStoreFailure, failure());
     lastValueData_ = vValue;
-}
-
-Boolean Registry::EnumerateValues(StringArray& sKeyNames, std::int32_t& iKeyCount) const {
-    iKeyCount = 0;
-    sKeyNames = StringArray{1, {}};
-    base::unique_hkey key;
-    if (openKey(keyClass_, keyName_, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
-        return True;
-    char noClass[] = "";
-    DWORD classLength = 0;
-    DWORD longestName = 0;
-    if (RegQueryInfoKeyA(key.get(), noClass, &classLength, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, &longestName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return True;
-
-    for (std::int32_t index = 0;; index = nextCount(index)) {
-        std::vector<char> name(longestName + 1, '\0');
-        DWORD length = longestName + 1;
-        if (RegEnumValueA(key.get(), static_cast<DWORD>(index), name.data(), &length, nullptr,
-                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        sKeyNames.elements.emplace_back(name.data(), length);
-        iKeyCount = nextCount(iKeyCount);
-    }
-    return True;
 }
 
 Boolean Registry::EnumerateKeys(StringArray& sSect, std::int32_t& iSectCount) const {

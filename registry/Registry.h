@@ -5,9 +5,7 @@
 // RegistryError, except SetDefault's, which give 0.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,8 +63,6 @@ public:
     Variant DeleteDefault() const { return {}; }
 
 private:
-    Variant Decoded(std::int32_t typeCode, std::span<const std::uint8_t> data,
-                    std::size_t reported);
     std::int32_t ReverseByteOrder(std::int32_t value) const;
     std::string ExpandVariables(const std::string& text) const;
 

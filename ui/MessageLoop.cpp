@@ -1,8 +1,8 @@
 #include "ui/MessageLoop.h"
 
-#include <algorithm>
-#include <iterator>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "ui/Form.h"
 
@@ -12,12 +12,8 @@ namespace {
 
 HWND applicationWindow = nullptr;
 
-// The handles the loops wait for, and beside each its handler: the program
-// waits for one, and a few are room to spare.
-constexpr DWORD MostSignals = 4;
-HANDLE signalHandles[MostSignals];
-SignalHandler* signalHandlers[MostSignals];
-DWORD signalCount = 0;
+// The handlers whose handles the loops wait for, in the order they came.
+std::vector<SignalHandler*> signalHandlers;
 
 void Dispatch(::MSG& message) {
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
@@ -35,11 +31,21 @@ void Dispatch(::MSG& message) {
 
 } // namespace
 
+// Waits for the handlers' handles, or for input too with QS_ALLINPUT: the
+// index of the signalled handle, or another result of the wait.
+DWORD WaitForSignals(DWORD timeout, DWORD input) {
+    HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+    const auto count = static_cast<DWORD>(signalHandlers.size());
+    for (DWORD i = 0; i < count; ++i)
+        handles[i] = signalHandlers[i]->handle_;
+    return MsgWaitForMultipleObjectsEx(count, handles, timeout, input, MWMO_INPUTAVAILABLE) -
+           WAIT_OBJECT_0;
+}
+
 bool RunSignalled(DWORD index) {
-    if (index >= signalCount)
+    if (index >= signalHandlers.size())
         return false;
-    const SignalHandler& handler = *signalHandlers[index];
-    handler.onSignalled_(handler.context_);
+    signalHandlers[index]->onSignalled_();
     return true;
 }
 
@@ -47,12 +53,11 @@ void RunMessagesUntil(const std::function<bool()>& done) {
     ::MSG message;
     while (!done()) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            const DWORD woken = MsgWaitForMultipleObjectsEx(signalCount, signalHandles, INFINITE,
-                                                            QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            if (woken == WAIT_FAILED)
+            const DWORD woken = WaitForSignals(INFINITE, QS_ALLINPUT);
+            if (woken == WAIT_FAILED - WAIT_OBJECT_0)
                 WaitMessage();
             else
-                RunSignalled(woken - WAIT_OBJECT_0);
+                RunSignalled(woken);
             continue;
         }
         if (message.message == WM_QUIT) {
@@ -67,9 +72,7 @@ void ProcessPendingMessages() {
     ::MSG message;
     for (;;) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (signalCount == 0 ||
-                !RunSignalled(WaitForMultipleObjects(signalCount, signalHandles, FALSE, 0) -
-                              WAIT_OBJECT_0))
+            if (signalHandlers.empty() || !RunSignalled(WaitForSignals(0, 0)))
                 return;
             continue;
         }
@@ -81,19 +84,16 @@ void ProcessPendingMessages() {
     }
 }
 
-SignalHandler::SignalHandler(HANDLE handle, void (*onSignalled)(void*), void* context)
-    : onSignalled_(onSignalled), context_(context) {
-    if (signalCount == std::size(signalHandles))
+SignalHandler::SignalHandler(HANDLE handle, std::function<void()> onSignalled)
+    : handle_(handle), onSignalled_(std::move(onSignalled)) {
+    // A wait that takes input too has room for one handle less.
+    if (signalHandlers.size() == MAXIMUM_WAIT_OBJECTS - 1)
         throw std::length_error("too many handles to wait for");
-    signalHandles[signalCount] = handle;
-    signalHandlers[signalCount++] = this;
+    signalHandlers.push_back(this);
 }
 
 SignalHandler::~SignalHandler() {
-    const auto at = std::find(signalHandlers, signalHandlers + signalCount, this) - signalHandlers;
-    std::copy(signalHandles + at + 1, signalHandles + signalCount, signalHandles + at);
-    std::copy(signalHandlers + at + 1, signalHandlers + signalCount, signalHandlers + at);
-    --signalCount;
+    std::erase(signalHandlers, this);
 }
 
 void SetApplicationWindow(HWND window) {

@@ -17,22 +17,23 @@ void RunMessagesUntil(const std::function<bool()>& done);
 // then returns.
 void ProcessPendingMessages();
 
-// While it lives, the thread's own message loops above call
-// onSignalled(context) whenever the handle is signalled; the loops of the
-// system's modal windows (message boxes, the open-file dialog) do not, so a
-// signal that comes while one is up is handled once it has closed. The wait
-// resets an auto-reset event.
+// While it lives, the thread's own message loops above call onSignalled
+// whenever the handle is signalled; the loops of the system's modal windows
+// (message boxes, the open-file dialog) do not, so a signal that comes while
+// one is up is handled once it has closed. The wait resets an auto-reset
+// event.
 class SignalHandler {
 public:
-    SignalHandler(HANDLE handle, void (*onSignalled)(void* context), void* context);
+    SignalHandler(HANDLE handle, std::function<void()> onSignalled);
     ~SignalHandler();
     SignalHandler(const SignalHandler&) = delete;
     SignalHandler& operator=(const SignalHandler&) = delete;
 
 private:
     friend bool RunSignalled(DWORD index);
-    void (*onSignalled_)(void*);
-    void* context_;
+    friend DWORD WaitForSignals(DWORD timeout, DWORD input);
+    HANDLE handle_;
+    std::function<void()> onSignalled_;
 };
 
 // The program's main window, over which dialogs shown without an owner of
