@@ -225,9 +225,60 @@ TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include "app/ProgramProbe.h"
+#include "app/ProgramRights.h"
 
 namespace {
+
+// Descriptors as SDDL, checked for S-1-5-21-1-2-3-1001; each answer as a SID.
+TEST(ProgramRights, WhoCanChangeTheProgramOrItsFolder) {
+    using enum app::Guarded;
+    const struct {
+        const wchar_t* descriptor;
+        app::Guarded what;
+        const wchar_t* who;
+    } rightsCases[] = {
+        {L"O:S-1-5-21-1-2-3-1002D:(A;;FA;;;SY)", Program, L"S-1-5-21-1-2-3-1002"},
+        // No DACL: Wine reads "D:NO_ACCESS_CONTROL" as an empty one.
+        {L"O:SY", Folder, L"S-1-1-0"},
+        {L"O:SYD:(A;;FA;;;SY)(A;;0x1200a9;;;WD)", Program, L""},
+        {L"O:SYD:(A;;FA;;;SY)(A;;0x1301ff;;;WD)", Program, L"S-1-1-0"},
+        {L"O:SYD:(A;;0x2;;;BU)", Folder, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;0x4;;;BU)", Folder, L""},
+        {L"O:SYD:(A;;0x4;;;BU)", Program, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;0x40;;;AU)", Folder, L"S-1-5-11"},
+        {L"O:SYD:(A;;0x10000;;;IU)", Program, L"S-1-5-4"},
+        {L"O:SYD:(A;;0x40000;;;IU)", Folder, L"S-1-5-4"},
+        {L"O:SYD:(A;;0x80000;;;IU)", Program, L"S-1-5-4"},
+        {L"O:SYD:(A;OICIIO;FA;;;BU)", Folder, L""},
+        {L"O:SYD:(D;;0x2;;;BU)(A;;0x6;;;BU)", Folder, L""},
+        {L"O:SYD:(A;;0x2;;;BU)(D;;0x2;;;BU)", Folder, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;GW;;;BU)", Program, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;GA;;;WD)", Folder, L"S-1-1-0"},
+        {L"O:SYD:(A;;GR;;;WD)(A;;GX;;;WD)", Folder, L""},
+        {L"O:BAD:(A;;FA;;;SY)(A;;FA;;;BA)"
+         L"(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)",
+         Folder, L""},
+        {L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;S-1-5-21-1-2-3-1001)", Program, L""},
+    };
+    PSID running = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-1001", &running));
+    for (const auto& c : rightsCases) {
+        SCOPED_TRACE(c.descriptor);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            c.descriptor, SDDL_REVISION_1, &descriptor, nullptr));
+        LPWSTR who = nullptr;
+        if (const PSID account = app::WhoCanChange(descriptor, c.what, running))
+            ConvertSidToStringSidW(account, &who);
+        EXPECT_EQ(std::wstring(c.who), who ? who : L"");
+        LocalFree(who);
+        LocalFree(descriptor);
+    }
+    LocalFree(running);
+}
 
 constexpr const char* folderVariable = "QuillmereProbeFolder";
 

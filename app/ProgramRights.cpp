@@ -1,0 +1,166 @@
+#include "app/ProgramRights.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cwchar>
+
+#include "base/Handles.h"
+
+namespace app {
+
+namespace {
+
+template <typename T>
+void FreeLocal(T memory) {
+    ::LocalFree(memory);
+}
+template <typename T>
+using unique_local = base::unique_any<T, decltype(&FreeLocal<T>), FreeLocal<T>>;
+
+// The accounts that already hold every right the program would run with: the
+// system, its administrators and the service that installs Windows' own files.
+constexpr const wchar_t* TrustedAccounts[] = {
+    L"S-1-5-18", L"S-1-5-32-544",
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
+
+// What a NULL DACL grants everything to.
+SID Everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+
+// Rewriting the program, deleting it to make another, or taking the rights to
+// do so. In the folder, adding a file or removing one does the same; a new
+// subfolder alone cannot stand in for the program.
+constexpr ACCESS_MASK ProgramChanges =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER;
+constexpr ACCESS_MASK FolderChanges = FILE_ADD_FILE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+
+bool IsTrusted(PSID account, PSID runningAccount) {
+    if (EqualSid(account, runningAccount))
+        return true;
+    unique_local<LPWSTR> text;
+    if (!ConvertSidToStringSidW(account, text.put()))
+        return false;
+    for (const wchar_t* trusted : TrustedAccounts)
+        if (std::wcscmp(text.get(), trusted) == 0)
+            return true;
+    return false;
+}
+
+ACCESS_MASK FileRights(ACCESS_MASK mask) {
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                            FILE_ALL_ACCESS};
+    MapGenericMask(&mask, &mapping);
+    return mask;
+}
+
+// The DACL's entry at `index` when it has the type given and applies to the
+// object itself, not only to what the object's children inherit. Allowing
+// and denying entries share one layout.
+ACCESS_ALLOWED_ACE* EntryOf(PACL dacl, DWORD index, BYTE type) {
+    void* entry = nullptr;
+    if (!GetAce(dacl, index, &entry))
+        return nullptr;
+    const auto ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+    return ace->Header.AceType == type && !(ace->Header.AceFlags & INHERIT_ONLY_ACE) ? ace
+                                                                                     : nullptr;
+}
+
+std::wstring Wide(std::string_view text) {
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    std::string narrow(
+        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(),
+                        static_cast<int>(narrow.size()), nullptr, nullptr);
+    return narrow;
+}
+
+// "DOMAIN\Name", or "Everyone" for the accounts without a domain; an account
+// the system cannot name (a deleted user's) as its SID.
+std::string NameOf(PSID account) {
+    wchar_t name[256];
+    wchar_t domain[256];
+    DWORD nameSize = 256;
+    DWORD domainSize = 256;
+    SID_NAME_USE use;
+    if (LookupAccountSidW(nullptr, account, name, &nameSize, domain, &domainSize, &use))
+        return Narrow(*domain ? std::wstring(domain) + L'\\' + name : name);
+    unique_local<LPWSTR> text;
+    return ConvertSidToStringSidW(account, text.put()) ? Narrow(text.get()) : "";
+}
+
+} // namespace
+
+PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAccount) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    // An owner may rewrite the DACL whatever it says.
+    if (GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner &&
+        !IsTrusted(owner, runningAccount))
+        return owner;
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        return nullptr;
+    if (!present || !dacl)
+        return &Everyone;
+    const ACCESS_MASK changes = what == Guarded::Folder ? FolderChanges : ProgramChanges;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* allowed = EntryOf(dacl, i, ACCESS_ALLOWED_ACE_TYPE);
+        const PSID account = allowed ? &allowed->SidStart : nullptr;
+        if (!account || IsTrusted(account, runningAccount))
+            continue;
+        // As the system's own check reads the list: in order, so that a right
+        // denied to the account before this entry stays denied.
+        ACCESS_MASK denied = 0;
+        for (DWORD j = 0; j < i; ++j)
+            if (ACCESS_ALLOWED_ACE* deny = EntryOf(dacl, j, ACCESS_DENIED_ACE_TYPE);
+                deny && EqualSid(&deny->SidStart, account))
+                denied |= FileRights(deny->Mask);
+        if (FileRights(allowed->Mask) & ~denied & changes)
+            return account;
+    }
+    return nullptr;
+}
+
+std::string WhoCanReplace(std::string_view path) {
+    const std::wstring program = Wide(path);
+    // The folder of "C:\tool.exe" is the root, "C:\", not "C:", which is the
+    // current folder on C:.
+    const std::size_t cut = program.find_last_of(L"\\/");
+    const std::wstring folder =
+        cut == std::wstring::npos ? program.substr(0, 2) : program.substr(0, cut == 2 ? 3 : cut);
+
+    base::unique_handle token;
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size))
+        return {};
+    const PSID runningAccount = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+
+    const struct {
+        const std::wstring& path;
+        Guarded what;
+        const char* changed;
+    } objects[] = {{program, Guarded::Program, " can change the program"},
+                   {folder, Guarded::Folder, " can change the program's folder"}};
+    for (const auto& object : objects) {
+        unique_local<PSECURITY_DESCRIPTOR> descriptor;
+        if (GetNamedSecurityInfoW(object.path.c_str(), SE_FILE_OBJECT,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS)
+            continue;
+        if (const PSID account = WhoCanChange(descriptor.get(), object.what, runningAccount))
+            return NameOf(account) + object.changed;
+    }
+    return {};
+}
+
+} // namespace app
