@@ -14,7 +14,7 @@
 namespace app {
 
 void PrintTo(ProgramStatus status, std::ostream* out) {
-    constexpr const char* names[] = {"Fine", "NotFound", "NeedsQuotes", "NotProbed"};
+    constexpr const char* names[] = {"Fine", "NotFound", "NeedsQuotes", "NotProbed", "Replaceable"};
     *out << names[static_cast<int>(status)];
 }
 
@@ -33,11 +33,13 @@ std::string upper(std::string_view text) {
 }
 
 // Windows on D:, programs below C:\Program Files, and E: a drive that must not
-// be probed although it holds a program. Every file probe is logged, so that
-// a case shows which candidates were tried, in which order.
+// be probed although it holds a program; everyone can change C:\Open Tools.
+// Every file probe is logged, so that a case shows which candidates were
+// tried, in which order.
 class FakeMachine final : public app::ProgramFacts {
 public:
     std::vector<std::string> probes;
+    std::vector<std::string> rightsAsked;
     int searchFolderLookups = 0;
 
     // Unknown names stay as written, as the system leaves them.
@@ -76,6 +78,11 @@ public:
         return folders;
     }
 
+    std::string WhoCanReplace(std::string_view path) override {
+        rightsAsked.emplace_back(path);
+        return path.starts_with("C:\\Open Tools\\") ? "Everyone can change the program" : "";
+    }
+
     // Where a name without a drive is looked for; a case may add a share.
     std::vector<std::string> folders{"D:\\Windows", "D:\\Windows\\system32\\"};
 
@@ -85,6 +92,7 @@ private:
     const std::set<std::string> files_{"C:\\Program Files\\Vendor\\tool.exe",
                                        "C:\\Tools\\report",
                                        "C:\\Tools.v2\\run.exe",
+                                       "C:\\Open Tools\\open.exe",
                                        "D:\\Windows\\system32\\ntbackup.exe",
                                        "D:\\Windows\\system32\\cleanmgr.exe",
                                        "D:\\Windows\\system32\\dfrg.msc",
@@ -121,6 +129,13 @@ const Case cases[] = {
      ProgramStatus::Fine,
      {R"(file C:\Program Files\Vendor\tool.exe)"}},
     {R"("" /x)", ProgramStatus::NotFound, {}},
+    // A wrong path is told before who can replace the program.
+    {R"("C:\Open Tools\open.exe" /x)",
+     ProgramStatus::Replaceable,
+     {R"(file C:\Open Tools\open.exe)"}},
+    {R"(C:\Open Tools\open.exe /x)",
+     ProgramStatus::NeedsQuotes,
+     {R"(file C:\Open.exe)", R"(file C:\Open Tools\open.exe)"}},
 
     // References are expanded before the line is cut; "%c" is the drive
     // that holds Windows, in the program's path and in its arguments.
@@ -184,8 +199,16 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         FakeMachine machine;
-        EXPECT_EQ(c.status, app::ProgramStatusOf(c.line, machine));
+        const app::ProgramCheck check = app::CheckCommandLine(c.line, machine);
+        EXPECT_EQ(c.status, check.status);
+        EXPECT_EQ(c.status == ProgramStatus::Replaceable ? "Everyone can change the program" : "",
+                  check.replaceableBy);
         EXPECT_EQ(c.probes, machine.probes);
+        // Only the program found, and found quoted right, is asked about.
+        const bool asked =
+            c.status == ProgramStatus::Fine || c.status == ProgramStatus::Replaceable;
+        EXPECT_EQ(asked ? std::vector{c.probes.back().substr(5)} : std::vector<std::string>{},
+                  machine.rightsAsked);
         // The search folders (the PATH among them) are read once per line.
         EXPECT_LE(machine.searchFolderLookups, 1);
     }
@@ -196,8 +219,8 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
 TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
     FakeMachine machine;
     machine.folders = {R"(\\server\tools)", "D:\\Windows", R"(E:\bin)"};
-    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf("notepad", machine));
-    EXPECT_EQ(ProgramStatus::NotProbed, app::ProgramStatusOf("nosuch", machine));
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine("notepad", machine).status);
+    EXPECT_EQ(ProgramStatus::NotProbed, app::CheckCommandLine("nosuch", machine).status);
     EXPECT_EQ((std::vector<std::string>{R"(file D:\Windows\notepad.exe)",
                                         R"(file D:\Windows\nosuch.exe)"}),
               machine.probes);
@@ -208,8 +231,8 @@ TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
 TEST(CommandLine, ALineLongerThanAProcessTakesIsNotFoundUnprobed) {
     FakeMachine machine;
     const std::string longest = "notepad " + std::string(32766 - 8, 'x');
-    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf(longest, machine));
-    EXPECT_EQ(ProgramStatus::NotFound, app::ProgramStatusOf(longest + 'x', machine));
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine(longest, machine).status);
+    EXPECT_EQ(ProgramStatus::NotFound, app::CheckCommandLine(longest + 'x', machine).status);
     EXPECT_EQ(std::vector<std::string>{R"(file D:\Windows\notepad.exe)"}, machine.probes);
 }
 
@@ -225,6 +248,7 @@ TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include "app/ProgramProbe.h"
@@ -341,6 +365,32 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
     for (const auto& c : systemCases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(c.status, app::ProbeProgram(c.line));
+    }
+}
+
+// Everyone may write the folder, then also the program. Under Wine the grant
+// becomes the file's Unix mode (o+w), from which Wine reads the rights back.
+TEST_F(ProgramProbe, NamesWhoCanReplaceTheProgram) {
+    const std::string line = '"' + folder_ + "\\tool.exe\" /x";
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckProgram(line).status);
+    for (const std::string& path : {folder_, folder_ + "\\tool.exe"}) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301ff;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL dacl = nullptr;
+        GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+        const DWORD set =
+            SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
+        LocalFree(descriptor);
+        ASSERT_EQ(DWORD{ERROR_SUCCESS}, set);
+        const app::ProgramCheck check = app::CheckProgram(line);
+        EXPECT_EQ(ProgramStatus::Replaceable, check.status);
+        EXPECT_EQ(path == folder_ ? "Everyone can change the program's folder"
+                                  : "Everyone can change the program",
+                  check.replaceableBy);
     }
 }
 
