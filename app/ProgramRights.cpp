@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <cwchar>
+#include <memory>
 
 #include "base/Handles.h"
 
@@ -65,19 +66,12 @@ ACCESS_ALLOWED_ACE* EntryOf(PACL dacl, DWORD index, BYTE type) {
                                                                                      : nullptr;
 }
 
-std::wstring Wide(std::string_view text) {
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string Narrow(std::wstring_view text) {
-    const int size = static_cast<int>(text.size());
-    std::string narrow(
-        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(),
-                        static_cast<int>(narrow.size()), nullptr, nullptr);
+std::string Narrow(const wchar_t* text) {
+    const int length = static_cast<int>(std::wcslen(text));
+    std::string narrow(WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr),
+                       '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), static_cast<int>(narrow.size()),
+                        nullptr, nullptr);
     return narrow;
 }
 
@@ -85,14 +79,33 @@ std::string Narrow(std::wstring_view text) {
 // the system cannot name (a deleted user's) as its SID.
 std::string NameOf(PSID account) {
     wchar_t name[256];
-    wchar_t domain[256];
+    // The domain, then a backslash and the name after it.
+    wchar_t domain[256 + 1 + 256];
     DWORD nameSize = 256;
     DWORD domainSize = 256;
     SID_NAME_USE use;
-    if (LookupAccountSidW(nullptr, account, name, &nameSize, domain, &domainSize, &use))
-        return Narrow(*domain ? std::wstring(domain) + L'\\' + name : name);
-    unique_local<LPWSTR> text;
-    return ConvertSidToStringSidW(account, text.put()) ? Narrow(text.get()) : "";
+    if (!LookupAccountSidW(nullptr, account, name, &nameSize, domain, &domainSize, &use)) {
+        unique_local<LPWSTR> text;
+        return ConvertSidToStringSidW(account, text.put()) ? Narrow(text.get()) : "";
+    }
+    wchar_t* end = domain + domainSize;
+    if (domainSize != 0)
+        *end++ = L'\\';
+    std::wmemcpy(end, name, nameSize + 1);
+    return Narrow(domain);
+}
+
+// Who can change the file or folder at `path`, as a sentence that ends in
+// `changed`; empty when no one can, or when its descriptor cannot be read.
+std::string DescribeWhoCanChange(const wchar_t* path, Guarded what, PSID runningAccount,
+                                 const char* changed) {
+    unique_local<PSECURITY_DESCRIPTOR> descriptor;
+    if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS)
+        return {};
+    const PSID account = WhoCanChange(descriptor.get(), what, runningAccount);
+    return account ? NameOf(account) + changed : "";
 }
 
 } // namespace
@@ -130,12 +143,17 @@ PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAcc
 }
 
 std::string WhoCanReplace(std::string_view path) {
-    const std::wstring program = Wide(path);
-    // The folder of "C:\tool.exe" is the root, "C:\", not "C:", which is the
-    // current folder on C:.
-    const std::size_t cut = program.find_last_of(L"\\/");
-    const std::wstring folder =
-        cut == std::wstring::npos ? program.substr(0, 2) : program.substr(0, cut == 2 ? 3 : cut);
+    const int length = static_cast<int>(path.size());
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), length, nullptr, 0);
+    const std::unique_ptr<wchar_t[]> file(new wchar_t[wideLength + 1]());
+    MultiByteToWideChar(CP_ACP, 0, path.data(), length, file.get(), wideLength);
+    int folderEnd = wideLength;
+    while (folderEnd > 0 && file[folderEnd - 1] != L'\\' && file[folderEnd - 1] != L'/')
+        --folderEnd;
+    // The rules give a path with a drive. Its folder ends before the last
+    // separator, but at the root keeps it: the folder of "C:\tool.exe" is
+    // "C:\", while "C:" is the current folder on C:, where "C:tool.exe" lies.
+    folderEnd = folderEnd > 3 ? folderEnd - 1 : folderEnd == 3 ? 3 : 2;
 
     base::unique_handle token;
     alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
@@ -145,22 +163,14 @@ std::string WhoCanReplace(std::string_view path) {
         return {};
     const PSID runningAccount = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
 
-    const struct {
-        const std::wstring& path;
-        Guarded what;
-        const char* changed;
-    } objects[] = {{program, Guarded::Program, " can change the program"},
-                   {folder, Guarded::Folder, " can change the program's folder"}};
-    for (const auto& object : objects) {
-        unique_local<PSECURITY_DESCRIPTOR> descriptor;
-        if (GetNamedSecurityInfoW(object.path.c_str(), SE_FILE_OBJECT,
-                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
-                                  nullptr, nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS)
-            continue;
-        if (const PSID account = WhoCanChange(descriptor.get(), object.what, runningAccount))
-            return NameOf(account) + object.changed;
+    std::string sentence = DescribeWhoCanChange(file.get(), Guarded::Program, runningAccount,
+                                                " can change the program");
+    if (sentence.empty()) {
+        file[folderEnd] = L'\0';
+        sentence = DescribeWhoCanChange(file.get(), Guarded::Folder, runningAccount,
+                                        " can change the program's folder");
     }
-    return {};
+    return sentence;
 }
 
 } // namespace app

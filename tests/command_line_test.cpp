@@ -1,6 +1,7 @@
 // Whether a tool's command line starts what it names: the rules against a
 // made-up machine, natively and under Wine; under Windows also the system's
-// answers, for files the test makes in a folder whose name has a blank.
+// answers, for files the test makes in a folder whose name has a blank, and
+// who can change a program, from descriptors made up and from the system.
 #include <gtest/gtest.h>
 
 #include <map>
