@@ -21,7 +21,8 @@ PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAcc
 
 // For the program at `path` (in the ANSI code page), then its folder, who can
 // change it as a sentence, such as "BUILTIN\Users can change the program's
-// folder"; empty when no one can, or when neither descriptor can be read.
+// folder"; empty when no one can, as far as the descriptors that can be read
+// tell.
 std::string WhoCanReplace(std::string_view path);
 
 } // namespace app
