@@ -61,25 +61,29 @@ bool HasDrive(std::string_view path) {
 
 // A share or a drive that is not a local disk may take seconds to answer, or
 // never: the window must not wait for it, so such a file is never looked at.
-Lookup LookAt(const std::string& file, ProgramFacts& facts) {
+Lookup LookAt(const std::string& file, ProgramFacts& facts, std::string& found) {
     if (IsShare(file) || !HasDrive(file) ||
         !facts.IsLocalFixedDrive(std::string{file[0], ':', '\\'}))
         return Lookup::NotProbed;
-    return facts.FileExists(file) ? Lookup::Found : Lookup::Missing;
+    if (!facts.FileExists(file))
+        return Lookup::Missing;
+    found = file;
+    return Lookup::Found;
 }
 
 // A name with a drive, or a share, is where it says; a name rooted without a
 // drive is on the Windows drive; any other name is looked for in the search
-// folders, as the shell's start of a program looks for it.
+// folders, as the shell's start of a program looks for it. The file found is
+// left in `found`.
 Lookup LookUp(std::string_view name, ProgramFacts& facts,
-              std::optional<std::vector<std::string>>& searchFolders) {
+              std::optional<std::vector<std::string>>& searchFolders, std::string& found) {
     if (name.empty())
         return Lookup::Missing;
     const std::string file = WithDefaultExtension(name);
     if (IsShare(file) || HasDrive(file))
-        return LookAt(file, facts);
+        return LookAt(file, facts, found);
     if (IsSeparator(file[0]))
-        return LookAt(std::string{facts.WindowsDriveLetter(), ':'} + file, facts);
+        return LookAt(std::string{facts.WindowsDriveLetter(), ':'} + file, facts, found);
     // Asked of the machine once per line, and only when a name needs them.
     if (!searchFolders)
         searchFolders = facts.SearchFolders();
@@ -89,7 +93,7 @@ Lookup LookUp(std::string_view name, ProgramFacts& facts,
             continue;
         if (!IsSeparator(folder.back()))
             folder += '\\';
-        const Lookup lookup = LookAt(folder + file, facts);
+        const Lookup lookup = LookAt(folder + file, facts, found);
         if (lookup == Lookup::Found)
             return lookup;
         unknown = unknown || lookup == Lookup::NotProbed;
@@ -109,24 +113,36 @@ ProgramStatus StatusOf(Lookup lookup, ProgramStatus whenFound) {
     return ProgramStatus::NotProbed;
 }
 
+ProgramCheck CheckOf(Lookup lookup, ProgramStatus whenFound, const std::string& program,
+                     ProgramFacts& facts) {
+    ProgramCheck check{StatusOf(lookup, whenFound), {}};
+    if (check.status == ProgramStatus::Fine) {
+        check.replaceableBy = facts.WhoCanReplace(program);
+        if (!check.replaceableBy.empty())
+            check.status = ProgramStatus::Replaceable;
+    }
+    return check;
+}
+
 } // namespace
 
-ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts) {
+ProgramCheck CheckCommandLine(std::string_view commandLine, ProgramFacts& facts) {
     const std::string expanded =
         ReplaceDriveReferences(facts.ExpandEnvironment(commandLine), facts.WindowsDriveLetter());
     const std::string_view line = TrimBlanks(expanded);
     if (line.empty())
-        return ProgramStatus::NotProbed;
+        return {ProgramStatus::NotProbed, {}};
     if (line.size() > LongestCommandLine)
-        return ProgramStatus::NotFound;
+        return {ProgramStatus::NotFound, {}};
     std::optional<std::vector<std::string>> searchFolders;
+    std::string program;
 
     // Without its closing quote, the program's name runs to the end of the
     // line, as CreateProcess reads it.
     if (line.front() == '"') {
         const std::string_view quoted = line.substr(1);
-        return StatusOf(LookUp(quoted.substr(0, quoted.find('"')), facts, searchFolders),
-                        ProgramStatus::Fine);
+        return CheckOf(LookUp(quoted.substr(0, quoted.find('"')), facts, searchFolders, program),
+                       ProgramStatus::Fine, program, facts);
     }
 
     // A run of Blanks makes one cut, not one per blank: no one names a
@@ -134,10 +150,11 @@ ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts)
     const std::size_t firstBlank = line.find_first_of(Blanks);
     for (std::size_t end = firstBlank;;
          end = line.find_first_of(Blanks, line.find_first_not_of(Blanks, end))) {
-        const Lookup lookup = LookUp(line.substr(0, end), facts, searchFolders);
+        const Lookup lookup = LookUp(line.substr(0, end), facts, searchFolders, program);
         if (lookup != Lookup::Missing || end == std::string_view::npos)
-            return StatusOf(lookup,
-                            end == firstBlank ? ProgramStatus::Fine : ProgramStatus::NeedsQuotes);
+            return CheckOf(lookup,
+                           end == firstBlank ? ProgramStatus::Fine : ProgramStatus::NeedsQuotes,
+                           program, facts);
     }
 }
 

@@ -9,14 +9,23 @@
 
 namespace app {
 
-// What a row shows: "Program not found", "Path needs quotes", or nothing.
-// NotProbed shows nothing too: the line is blank (saving reports that), or the
-// program lies where asking could hang the window (a share, a mapped network
-// drive, a removable drive).
-enum class ProgramStatus { Fine, NotFound, NeedsQuotes, NotProbed };
+// What a row shows: "Program not found", "Path needs quotes", who can replace
+// the program, or nothing. NotProbed shows nothing too: the line is blank
+// (saving reports that), or the program lies where asking could hang the
+// window (a share, a mapped network drive, a removable drive). Replaceable: an
+// account other than the system's own and the one checking can change the
+// program or its folder, and the shell would start what it put there with the
+// rights of the administrator who clicked.
+enum class ProgramStatus { Fine, NotFound, NeedsQuotes, NotProbed, Replaceable };
 
-// The machine's answers. FileExists is asked only about paths on a drive that
-// IsLocalFixedDrive accepted.
+struct ProgramCheck {
+    ProgramStatus status;
+    // When Replaceable, who can change what, as a sentence; otherwise empty.
+    std::string replaceableBy;
+};
+
+// The machine's answers. FileExists and WhoCanReplace are asked only about
+// paths on a drive that IsLocalFixedDrive accepted.
 class ProgramFacts {
 public:
     virtual ~ProgramFacts() = default;
@@ -31,6 +40,9 @@ public:
     // a name without a drive: the Windows folder (the shell's own), the system
     // folder, then the PATH.
     virtual std::vector<std::string> SearchFolders() = 0;
+    // Who, other than the trusted accounts, can change the program at `path` or
+    // its folder, as a sentence; empty when no one can.
+    virtual std::string WhoCanReplace(std::string_view path) = 0;
 };
 
 // The line is read as the shell reads it: references expanded, "%c" replaced
@@ -39,8 +51,10 @@ public:
 // then as the whole line; one found past the first blank needs quotes.
 // A name without a drive is looked for in each search folder in turn; when it
 // is in none of the local ones and a folder was a share or a network or
-// removable drive, it may be there, and the row says nothing.
-ProgramStatus ProgramStatusOf(std::string_view commandLine, ProgramFacts& facts);
+// removable drive, it may be there, and the row says nothing. Only a program
+// found and quoted right is asked who can replace it: the row shows one
+// status, and a wrong path is the more urgent.
+ProgramCheck CheckCommandLine(std::string_view commandLine, ProgramFacts& facts);
 
 // A program's path as a command line: in double quotes when it holds a
 // space, since the shell reads an unquoted path up to its first space and

@@ -80,6 +80,7 @@ void Main::ShowProgramStatus(int row) {
             break;
         case ProgramStatus::Fine:
         case ProgramStatus::NotProbed:
+        case ProgramStatus::Replaceable:
             break;
         }
     }

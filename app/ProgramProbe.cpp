@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramRights.h"
 #include "base/Environment.h"
 
 namespace app {
@@ -63,13 +64,19 @@ public:
         }
         return folders;
     }
+
+    std::string WhoCanReplace(std::string_view path) override { return app::WhoCanReplace(path); }
 };
 
 } // namespace
 
-ProgramStatus ProbeProgram(std::string_view commandLine) {
+ProgramCheck CheckProgram(std::string_view commandLine) {
     SystemFacts facts;
-    return ProgramStatusOf(commandLine, facts);
+    return CheckCommandLine(commandLine, facts);
+}
+
+ProgramStatus ProbeProgram(std::string_view commandLine) {
+    return CheckProgram(commandLine).status;
 }
 
 } // namespace app

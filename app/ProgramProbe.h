@@ -8,7 +8,9 @@
 
 namespace app {
 
-// The row's status on this machine. Touches only local fixed drives.
+// The row's status on this machine, and who can replace its program. Touches
+// only local fixed drives.
+ProgramCheck CheckProgram(std::string_view commandLine);
 ProgramStatus ProbeProgram(std::string_view commandLine);
 
 } // namespace app

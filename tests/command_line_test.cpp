@@ -7,6 +7,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -14,7 +15,7 @@
 namespace app {
 
 void PrintTo(ProgramStatus status, std::ostream* out) {
-    constexpr const char* names[] = {"Fine", "NotFound", "NeedsQuotes", "NotProbed"};
+    constexpr const char* names[] = {"Fine", "NotFound", "NeedsQuotes", "NotProbed", "Replaceable"};
     *out << names[static_cast<int>(status)];
 }
 
@@ -38,6 +39,7 @@ std::string upper(std::string_view text) {
 class FakeMachine final : public app::ProgramFacts {
 public:
     std::vector<std::string> probes;
+    std::vector<std::string> rightsAsked;
     int searchFolderLookups = 0;
 
     // Unknown names stay as written, as the system leaves them.
@@ -74,6 +76,11 @@ public:
     std::vector<std::string> SearchFolders() override {
         ++searchFolderLookups;
         return folders;
+    }
+
+    std::string WhoCanReplace(std::string_view path) override {
+        rightsAsked.emplace_back(path);
+        return path.starts_with("D:\\Tools\\") ? "Everyone can change the program" : "";
     }
 
     // Where a name without a drive is looked for; a case may add a share.
@@ -133,7 +140,7 @@ const Case cases[] = {
     {R"(%systemroot%\system32\dfrg.msc %c:)",
      ProgramStatus::Fine,
      {R"(file D:\Windows\system32\dfrg.msc)"}},
-    {R"(%c:\Tools\fix.exe)", ProgramStatus::Fine, {R"(file D:\Tools\fix.exe)"}},
+    {R"(%c:\Tools\fix.exe)", ProgramStatus::Replaceable, {R"(file D:\Tools\fix.exe)"}},
     {R"(%ProgramFiles%\Vendor\tool.exe)",
      ProgramStatus::NeedsQuotes,
      {R"(file C:\Program.exe)", R"(file C:\Program Files\Vendor\tool.exe)"}},
@@ -153,7 +160,7 @@ const Case cases[] = {
      ProgramStatus::NotFound,
      {R"(file D:\Windows\nosuch.exe)", R"(file D:\Windows\system32\nosuch.exe)",
       R"(file D:\Windows\nosuch /x.exe)", R"(file D:\Windows\system32\nosuch /x.exe)"}},
-    {R"(\Tools\fix)", ProgramStatus::Fine, {R"(file D:\Tools\fix.exe)"}},
+    {R"(\Tools\fix)", ProgramStatus::Replaceable, {R"(file D:\Tools\fix.exe)"}},
     {R"(C:\Tools\report)", ProgramStatus::NotFound, {R"(file C:\Tools\report.exe)"}},
     {R"(C:\Tools.v2\run)", ProgramStatus::Fine, {R"(file C:\Tools.v2\run.exe)"}},
 
@@ -184,8 +191,16 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         FakeMachine machine;
-        EXPECT_EQ(c.status, app::ProgramStatusOf(c.line, machine));
+        const app::ProgramCheck check = app::CheckCommandLine(c.line, machine);
+        EXPECT_EQ(c.status, check.status);
+        EXPECT_EQ(c.status == ProgramStatus::Replaceable ? "Everyone can change the program" : "",
+                  check.replaceableBy);
         EXPECT_EQ(c.probes, machine.probes);
+        // Only a program found and quoted right is asked who can replace it.
+        const bool asked =
+            c.status == ProgramStatus::Fine || c.status == ProgramStatus::Replaceable;
+        EXPECT_EQ(asked ? std::vector{c.probes.back().substr(5)} : std::vector<std::string>{},
+                  machine.rightsAsked);
         // The search folders (the PATH among them) are read once per line.
         EXPECT_LE(machine.searchFolderLookups, 1);
     }
@@ -196,8 +211,8 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
 TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
     FakeMachine machine;
     machine.folders = {R"(\\server\tools)", "D:\\Windows", R"(E:\bin)"};
-    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf("notepad", machine));
-    EXPECT_EQ(ProgramStatus::NotProbed, app::ProgramStatusOf("nosuch", machine));
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine("notepad", machine).status);
+    EXPECT_EQ(ProgramStatus::NotProbed, app::CheckCommandLine("nosuch", machine).status);
     EXPECT_EQ((std::vector<std::string>{R"(file D:\Windows\notepad.exe)",
                                         R"(file D:\Windows\nosuch.exe)"}),
               machine.probes);
@@ -208,8 +223,8 @@ TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
 TEST(CommandLine, ALineLongerThanAProcessTakesIsNotFoundUnprobed) {
     FakeMachine machine;
     const std::string longest = "notepad " + std::string(32766 - 8, 'x');
-    EXPECT_EQ(ProgramStatus::Fine, app::ProgramStatusOf(longest, machine));
-    EXPECT_EQ(ProgramStatus::NotFound, app::ProgramStatusOf(longest + 'x', machine));
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine(longest, machine).status);
+    EXPECT_EQ(ProgramStatus::NotFound, app::CheckCommandLine(longest + 'x', machine).status);
     EXPECT_EQ(std::vector<std::string>{R"(file D:\Windows\notepad.exe)"}, machine.probes);
 }
 
@@ -225,9 +240,55 @@ TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include "app/ProgramProbe.h"
+#include "app/ProgramRights.h"
 
 namespace {
+
+// Descriptors as SDDL ("O:SY" has no DACL: Wine reads "D:NO_ACCESS_CONTROL"
+// as an empty one), checked for S-1-5-21-1-2-3-1001; each answer as a SID.
+TEST(ProgramRights, WhoCanChangeTheProgramOrItsFolder) {
+    using enum app::Guarded;
+    const std::tuple<const wchar_t*, app::Guarded, const wchar_t*> rightsCases[] = {
+        {L"O:S-1-5-21-1-2-3-1002D:(A;;FA;;;SY)", Program, L"S-1-5-21-1-2-3-1002"},
+        {L"O:SY", Folder, L"S-1-1-0"},
+        {L"O:SYD:(A;;FA;;;SY)(A;;0x1301ff;;;WD)", Program, L"S-1-1-0"},
+        {L"O:SYD:(A;;0x2;;;BU)", Folder, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;0x4;;;BU)", Folder, L""},
+        {L"O:SYD:(A;;0x4;;;BU)", Program, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;0x40;;;AU)", Folder, L"S-1-5-11"},
+        {L"O:SYD:(A;;0x10000;;;IU)", Program, L"S-1-5-4"},
+        {L"O:SYD:(A;;0x40000;;;IU)", Folder, L"S-1-5-4"},
+        {L"O:SYD:(A;;0x80000;;;IU)", Program, L"S-1-5-4"},
+        {L"O:SYD:(A;OICIIO;FA;;;BU)", Folder, L""},
+        {L"O:SYD:(D;;0x2;;;BU)(A;;0x6;;;BU)", Folder, L""},
+        {L"O:SYD:(A;;0x2;;;BU)(D;;0x2;;;BU)", Folder, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;GW;;;BU)", Program, L"S-1-5-32-545"},
+        {L"O:SYD:(A;;GA;;;WD)", Folder, L"S-1-1-0"},
+        {L"O:SYD:(A;;GR;;;WD)(A;;GX;;;WD)", Folder, L""},
+        {L"O:BAD:(A;;FA;;;SY)"
+         L"(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)",
+         Folder, L""},
+        {L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;S-1-5-21-1-2-3-1001)", Program, L""},
+    };
+    PSID running = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-1001", &running));
+    for (const auto& [sddl, what, expected] : rightsCases) {
+        SCOPED_TRACE(sddl);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                         &descriptor, nullptr));
+        LPWSTR who = nullptr;
+        if (const PSID account = app::WhoCanChange(descriptor, what, running))
+            ConvertSidToStringSidW(account, &who);
+        EXPECT_EQ(std::wstring(expected), who ? who : L"");
+        LocalFree(who);
+        LocalFree(descriptor);
+    }
+    LocalFree(running);
+}
 
 constexpr const char* folderVariable = "QuillmereProbeFolder";
 
@@ -290,6 +351,26 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
     for (const auto& c : systemCases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(c.status, app::ProbeProgram(c.line));
+    }
+}
+
+// Everyone may write the folder, then also the program. Under Wine the grant
+// becomes the file's Unix mode (o+w), from which Wine reads the rights back.
+TEST_F(ProgramProbe, NamesWhoCanReplaceTheProgram) {
+    const std::string line = '"' + folder_ + "\\tool.exe\" /x";
+    EXPECT_EQ(ProgramStatus::Fine, app::CheckProgram(line).status);
+    for (const std::string& path : {folder_, folder_ + "\\tool.exe"}) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301ff;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+        const BOOL set = SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+        LocalFree(descriptor);
+        ASSERT_TRUE(set) << GetLastError();
+        const app::ProgramCheck check = app::CheckProgram(line);
+        EXPECT_EQ(ProgramStatus::Replaceable, check.status);
+        EXPECT_EQ(path == folder_ ? "Everyone can change the program's folder"
+                                  : "Everyone can change the program",
+                  check.replaceableBy);
     }
 }
 
