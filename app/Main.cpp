@@ -9,6 +9,7 @@
 #include "dialogs/Functions.h"
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
+#include "ui/Accessibility.h"
 #include "ui/Dpi.h"
 #include "ui/MessageLoop.h"
 #include "ui/Widgets.h"
@@ -66,25 +67,32 @@ void Main::OnUChClick(int index) {
 
 void Main::ShowProgramStatus(int row) {
     const StatusText* text = nullptr;
+    ProgramCheck check{ProgramStatus::NotProbed, {}};
     if (changedElsewhere_[row]) {
         text = &ChangedElsewhereText;
     } else if (unreadable_[row]) {
         text = &UnreadableText;
     } else {
-        switch (StatusOf(RowOf(row))) {
+        check = StatusOf(RowOf(row));
+        switch (check.status) {
         case ProgramStatus::NotFound:
             text = &NotFoundText;
             break;
         case ProgramStatus::NeedsQuotes:
             text = &NeedsQuotesText;
             break;
+        case ProgramStatus::Replaceable:
+            text = &ReplaceableText;
+            break;
         case ProgramStatus::Fine:
         case ProgramStatus::NotProbed:
-        case ProgramStatus::Replaceable:
             break;
         }
     }
     const ui::ControlRef status = ULSt(row);
+    // Who can replace the program takes a sentence: the label gives it to
+    // screen readers and to the mouse.
+    ui::SetDescription(status.Hwnd(), check.replaceableBy);
     const std::string shown = !text ? "" : status.Fits(text->full) ? text->full : text->shortened;
     // Screen readers hear of a status when it changes, not at every keystroke,
     // and only once the new text is there to be read.

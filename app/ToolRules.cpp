@@ -68,14 +68,14 @@ const char* DefaultCommandLine(int tool) {
         if (!line)
             continue;
         const ProgramStatus status = ProbeProgram(line);
-        if (status != ProgramStatus::NotFound && status != ProgramStatus::NeedsQuotes)
+        if (status == ProgramStatus::Fine || status == ProgramStatus::NotProbed)
             return line;
     }
     return Tools[tool].defaultCommandLine;
 }
 
-ProgramStatus StatusOf(const Row& row) {
-    return row.off ? ProgramStatus::NotProbed : ProbeProgram(row.line);
+ProgramCheck StatusOf(const Row& row) {
+    return row.off ? ProgramCheck{ProgramStatus::NotProbed, {}} : CheckProgram(row.line);
 }
 
 } // namespace app

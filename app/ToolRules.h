@@ -74,10 +74,12 @@ bool WriteRow(Registry& registry, int tool, const Row& row, bool expand);
 bool NeedsExpandString(const Row& row);
 
 // The stock line where this Windows still has its program, or else the line of
-// the program that replaced it; with neither found, the stock line.
+// the program that replaced it, either only where the row would say nothing
+// about it; with neither, the stock line.
 const char* DefaultCommandLine(int tool);
 
-// What a row says about its program: nothing for a switched-off row.
-ProgramStatus StatusOf(const Row& row);
+// What a row says about its program, with who can replace it: nothing for a
+// switched-off row.
+ProgramCheck StatusOf(const Row& row);
 
 } // namespace app

@@ -51,6 +51,11 @@ struct StatusText {
 
 inline constexpr StatusText NotFoundText{"Program not found", "Not found"};
 inline constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"};
+// A program that an account other than the system's own can change, or whose
+// folder it can: the shell would start what that account put there with the
+// rights of the administrator who clicked. Who can change what is the status's
+// description.
+inline constexpr StatusText ReplaceableText{"Program replaceable", "Replaceable"};
 // A row that keeps the user's edit while another program changed its key.
 inline constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key changed"};
 // A row whose key another program filled with what the value rules cannot

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <sddl.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -445,6 +448,14 @@ TEST_F(MainWindow, APathInAnyScriptSurvivesBrowsingSavingAndLoading) {
     load();
     EXPECT_EQ(utf8(quoted), main.Txt(0).Caption());
     EXPECT_TRUE(clean(main));
+
+    // Expanded whole: in UTF-8 a character may take more bytes than the
+    // system counts for it.
+    const std::string tail = utf8(L"\\\u015Cr\u00EFpt\\\u041F\u0440\u043E\u0433\\tool.exe");
+    storeText(1, REG_EXPAND_SZ, "%SystemRoot%" + tail);
+    main.Unload();
+    load();
+    EXPECT_EQ(environment("SystemRoot") + tail, main.Txt(1).Caption());
 }
 
 // Each enabled row says when its program cannot be started, from the load
@@ -483,6 +494,28 @@ TEST_F(MainWindow, EachRowShowsItsProgramStatusAndKeepsItUpToDate) {
     EXPECT_TRUE(notFound(0));
     main.Txt(2).SetCaption("notepad");
     EXPECT_EQ("", main.ULSt(2).Caption()) << "found as the system searches";
+
+    // Everyone may change the program: the label says so, and its tooltip
+    // names who. Wine turns the grant into the file's Unix mode (o+w).
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1301ff;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    const BOOL granted =
+        SetFileSecurityW(program.path().c_str(), DACL_SECURITY_INFORMATION, everyone);
+    LocalFree(everyone);
+    ASSERT_TRUE(granted) << GetLastError();
+    main.Txt(1).SetCaption('"' + utf8(program.path()) + '"');
+    EXPECT_TRUE(says(1, "Program replaceable", "Replaceable"));
+    char tip[128] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = main.ULSt(1).Hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(tool.hwnd);
+    tool.lpszText = tip;
+    for (HWND window = nullptr;
+         (window = FindWindowExA(nullptr, window, TOOLTIPS_CLASSA, nullptr)) != nullptr;)
+        SendMessageA(window, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ("Everyone can change the program", tip);
 }
 
 // A click on another button while "About" has the focus takes the focus

@@ -4,10 +4,11 @@
 // resolve to other definitions and the requests fail with E_NOINTERFACE.
 #include <initguid.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 #include <wrl/client.h>
 
-#include <new>
+#include <string>
 #include <utility>
 
 #include "base/SystemFunction.h"
@@ -34,22 +35,26 @@ bool InApartment() {
 }
 
 // The system's own object for a control, answering with another name for the
-// control itself and as the system's object for everything else.
-class NamedAccessible final : public IAccessible {
+// control itself, or with a description of it, and as the system's object for
+// everything else.
+class AnnotatedAccessible final : public IAccessible {
 public:
-    NamedAccessible(ComPtr<IAccessible> standard, int name)
-        : standard_(std::move(standard)), name_(name) {}
+    AnnotatedAccessible(ComPtr<IAccessible> standard, int name, std::string description)
+        : standard_(std::move(standard)), name_(name), description_(std::move(description)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object)
             return E_POINTER;
+        // Only what this object is itself: an interface of the system's object
+        // would lead a client that asks it for IAccessible back to the
+        // unannotated object, which COM's rules of identity forbid.
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == IID_IAccessible) {
             *object = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
         }
-        // IOleWindow, IEnumVARIANT and the like: the system's object knows them.
-        return standard_->QueryInterface(iid, object);
+        *object = nullptr;
+        return E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -60,7 +65,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF)
+        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF || name_ == 0)
             return standard_->get_accName(child, name);
         if (!name)
             return E_POINTER;
@@ -70,6 +75,19 @@ public:
                                        reinterpret_cast<LPWSTR>(&text), 0);
         *name = SysAllocStringLen(text, static_cast<UINT>(length));
         return *name ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF || description_.empty())
+            return standard_->get_accDescription(child, description);
+        if (!description)
+            return E_POINTER;
+        const int size = static_cast<int>(description_.size());
+        const int length = MultiByteToWideChar(CP_ACP, 0, description_.data(), size, nullptr, 0);
+        *description = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+        if (!*description)
+            return E_OUTOFMEMORY;
+        MultiByteToWideChar(CP_ACP, 0, description_.data(), size, *description, length);
+        return S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -99,9 +117,6 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         return standard_->get_accValue(child, value);
-    }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-        return standard_->get_accDescription(child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         return standard_->get_accRole(child, role);
@@ -151,16 +166,30 @@ public:
     }
 
 private:
-    ~NamedAccessible() = default;
+    ~AnnotatedAccessible() = default;
 
     LONG references_ = 1;
     ComPtr<IAccessible> standard_;
-    int name_;
+    int name_; // a string resource, or 0 for the control's own name
+    std::string description_;
 };
+
+// What a control says beyond its own: the description given to SetDescription
+// and the tooltip that shows it.
+struct Description {
+    std::string text;
+    HWND tip = nullptr;
+};
+
+constexpr UINT_PTR AnnotationSubclass = 1;
+// Asks an annotated control for its Description: a private message that its
+// subclass answers, which the control's own procedure never sees.
+constexpr UINT WM_DESCRIPTION = WM_APP + 0x100;
 
 // The answer to a screen reader's WM_GETOBJECT for the control itself, or 0
 // to leave it to the control's own procedure.
-LRESULT NamedObject(HWND control, WPARAM flags, int name) noexcept {
+LRESULT AnnotatedObject(HWND control, WPARAM flags, int name,
+                        const std::string& description) noexcept {
     using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
     using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
     static const auto createStandard =
@@ -169,40 +198,78 @@ LRESULT NamedObject(HWND control, WPARAM flags, int name) noexcept {
         base::LoadedSystemFunction<ResultFromObject>("oleacc.dll", "LresultFromObject");
     if (!createStandard || !resultFromObject || !InApartment())
         return 0;
-    ComPtr<IAccessible> standard;
-    if (FAILED(createStandard(control, OBJID_CLIENT, IID_IAccessible,
-                              reinterpret_cast<void**>(standard.GetAddressOf()))))
+    try {
+        ComPtr<IAccessible> standard;
+        if (FAILED(createStandard(control, OBJID_CLIENT, IID_IAccessible,
+                                  reinterpret_cast<void**>(standard.GetAddressOf()))))
+            return 0;
+        ComPtr<IAccessible> annotated;
+        annotated.Attach(new AnnotatedAccessible(std::move(standard), name, description));
+        const LRESULT result = resultFromObject(IID_IAccessible, flags, annotated.Get());
+        // A failure comes back as a negative HRESULT.
+        return result > 0 ? result : 0;
+    } catch (...) {
         return 0;
-    ComPtr<IAccessible> named;
-    named.Attach(new (std::nothrow) NamedAccessible(std::move(standard), name));
-    if (!named)
-        return 0;
-    const LRESULT result = resultFromObject(IID_IAccessible, flags, named.Get());
-    // A failure comes back as a negative HRESULT.
-    return result > 0 ? result : 0;
+    }
 }
 
 // Nothing here throws: no exception can reach the system's frames.
-LRESULT CALLBACK NamedControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK AnnotatedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR data) {
+    auto* const description = reinterpret_cast<Description*>(data);
     // The object identifier is a 32-bit value, whatever the width of lParam.
     if (message == WM_GETOBJECT && static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
         const ControlRow* row = Form::RowOf(window);
-        if (const LRESULT object =
-                row ? NamedObject(window, wParam, row->content.accessibleName) : 0)
-            return object;
+        const int name = row ? row->content.accessibleName : 0;
+        if (name != 0 || (description && !description->text.empty()))
+            if (const LRESULT object = AnnotatedObject(
+                    window, wParam, name, description ? description->text : std::string()))
+                return object;
+    } else if (message == WM_DESCRIPTION) {
+        return static_cast<LRESULT>(data);
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, AnnotatedProcedure, AnnotationSubclass);
+        delete description;
     }
-    // The class's own procedure is the one replaced: nothing else replaces a
-    // control's procedure between its creation and its naming.
-    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)),
-                           window, message, wParam, lParam);
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 } // namespace
 
-// A new procedure rather than a window property to find the name by: the
-// procedure costs no request to the window system, which matters at start-up.
 void AnswerWithAccessibleName(HWND control) {
-    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NamedControlProcedure));
+    SetWindowSubclass(control, AnnotatedProcedure, AnnotationSubclass, 0);
+}
+
+void SetDescription(HWND control, const std::string& text) {
+    auto* description = reinterpret_cast<Description*>(SendMessageA(control, WM_DESCRIPTION, 0, 0));
+    if (!description) {
+        if (text.empty())
+            return;
+        description = new Description;
+        SetWindowSubclass(control, AnnotatedProcedure, AnnotationSubclass,
+                          reinterpret_cast<DWORD_PTR>(description));
+        // A label hands the mouse to its parent unless it notifies, and the
+        // tooltip would never see it.
+        SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
+        description->tip = CreateWindowExA(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+            0, 0, GetAncestor(control, GA_ROOT), nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    if (description->text == text)
+        return;
+    description->text = text;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = control;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = description->text.data();
+    // Taken away and given again: the tool then shows the new text, and none
+    // when there is none.
+    SendMessageA(description->tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty())
+        SendMessageA(description->tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void MakePoliteLiveRegion(HWND control) {
