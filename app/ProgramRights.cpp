@@ -4,7 +4,6 @@
 #include <sddl.h>
 
 #include <cwchar>
-#include <memory>
 
 #include "base/Handles.h"
 
@@ -145,10 +144,13 @@ PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAcc
 std::string WhoCanReplace(std::string_view path) {
     const int length = static_cast<int>(path.size());
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), length, nullptr, 0);
-    const std::unique_ptr<wchar_t[]> file(new wchar_t[wideLength + 1]());
+    const unique_local<wchar_t*> file(
+        static_cast<wchar_t*>(LocalAlloc(LPTR, (wideLength + 1) * sizeof(wchar_t))));
+    if (!file)
+        return {};
     MultiByteToWideChar(CP_ACP, 0, path.data(), length, file.get(), wideLength);
     int folderEnd = wideLength;
-    while (folderEnd > 0 && file[folderEnd - 1] != L'\\' && file[folderEnd - 1] != L'/')
+    while (folderEnd > 0 && file.get()[folderEnd - 1] != L'\\' && file.get()[folderEnd - 1] != L'/')
         --folderEnd;
     // The rules give a path with a drive. Its folder ends before the last
     // separator, but at the root keeps it: the folder of "C:\tool.exe" is
@@ -166,7 +168,7 @@ std::string WhoCanReplace(std::string_view path) {
     std::string sentence = DescribeWhoCanChange(file.get(), Guarded::Program, runningAccount,
                                                 " can change the program");
     if (sentence.empty()) {
-        file[folderEnd] = L'\0';
+        file.get()[folderEnd] = L'\0';
         sentence = DescribeWhoCanChange(file.get(), Guarded::Folder, runningAccount,
                                         " can change the program's folder");
     }
