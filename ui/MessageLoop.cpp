@@ -19,7 +19,12 @@ void Dispatch(::MSG& message) {
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     // The dialog manager translates and dispatches a Form's messages itself.
     if (Form::FromWindow(root) && IsDialogMessageA(root, &message)) {
-        // Its handler may have closed the window.
+        // Under Wine, Tab takes the default frame from every button before it
+        // moves the focus, and a move between two controls that are not
+        // buttons gives no button a focus notification to put it back by: so
+        // the frame is put right here, after Tab. The Form's handling of the
+        // buttons' focus notifications stays for the focus moved by a click
+        // or by code. Its handler may have closed the window.
         if (message.message == WM_KEYDOWN && message.wParam == VK_TAB)
             if (Form* form = Form::FromWindow(root))
                 form->FrameFocusedButton();
