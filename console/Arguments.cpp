@@ -170,8 +170,8 @@ std::string UsageText() {
         "last line of the report is the verdict. Writing needs an administrator.\r\n"
         "\r\n"
         "Exit codes:\r\n";
-    for (const ExitCodeMeaning& exit : ExitCodes)
-        text += "  " + std::to_string(exit.code) + "  " + exit.meaning + "\r\n";
+    for (const ExitCodeMeaning& row : ExitCodes)
+        text += "  " + std::to_string(row.code) + "  " + row.meaning + "\r\n";
     return text;
 }
 

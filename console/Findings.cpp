@@ -93,7 +93,8 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
     const std::optional<std::string> line =
-        mend == Mend::Default ? app::DefaultCommandLine(tool) : QuotedProgram(judged.storedLine);
+        mend == Mend::Default ? std::optional<std::string>(app::DefaultCommandLine(tool))
+                              : QuotedProgram(judged.storedLine);
     if (!line)
         return std::nullopt;
     const app::Row row{false, *line};

@@ -1,10 +1,12 @@
 #include "console/Report.h"
 
-#include <array>
+#include <string_view>
 
 #include "console/Arguments.h"
 #include "registry/ValueCodec.h"
 
+// Each text is appended to the one string it ends up in: a chain of `+` makes
+// a temporary per step, and each temporary its own clean-up code.
 namespace console {
 
 namespace {
@@ -14,30 +16,42 @@ constexpr const char* LineEnd = "\r\n";
 // Quotes and backslashes escaped for JSON, control characters as \u00XX in
 // both forms, so that a line with a line break stays on its line; bytes from
 // 0x80 up are UTF-8 and pass.
-std::string Escaped(const std::string& text, bool json) {
-    std::string escaped;
+void AppendEscaped(std::string& out, std::string_view text, bool json) {
     for (const char c : text) {
         if (json && (c == '"' || c == '\\')) {
-            escaped += '\\';
-            escaped += c;
+            out += '\\';
+            out += c;
         } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
             constexpr char digits[] = "0123456789abcdef";
-            escaped += "\\u00";
-            escaped += digits[(c >> 4) & 0xF];
-            escaped += digits[c & 0xF];
+            out += "\\u00";
+            out += digits[(c >> 4) & 0xF];
+            out += digits[c & 0xF];
         } else {
-            escaped += c;
+            out += c;
         }
     }
-    return escaped;
 }
 
-std::string JsonText(const std::string& text) {
-    return '"' + Escaped(text, true) + '"';
+// ,"name":"text", or null when the text is not present; the first field of
+// an object without its comma.
+void AppendField(std::string& out, const char* name, std::string_view text, bool present = true) {
+    out += out.back() == '{' ? "\"" : ",\"";
+    out += name;
+    out += "\":";
+    if (!present) {
+        out += "null";
+        return;
+    }
+    out += '"';
+    AppendEscaped(out, text, true);
+    out += '"';
 }
 
-std::string JsonTextOrNull(bool present, const std::string& text) {
-    return present ? JsonText(text) : "null";
+void AppendLiteral(std::string& out, const char* name, const std::string& literal) {
+    out += ",\"";
+    out += name;
+    out += "\":";
+    out += literal;
 }
 
 std::size_t FindingCount(const Report& report) {
@@ -47,38 +61,62 @@ std::size_t FindingCount(const Report& report) {
     return count;
 }
 
-std::string FindingTexts(const ToolReport& tool) {
-    std::string texts;
-    for (const Finding* finding : tool.findings)
-        texts += (texts.empty() ? "" : ", ") + std::string(finding->text);
-    return texts;
+void AppendFindingTexts(std::string& out, const ToolReport& tool) {
+    for (std::size_t i = 0; i < tool.findings.size(); ++i) {
+        if (i > 0)
+            out += ", ";
+        out += tool.findings[i]->text;
+    }
 }
 
-std::string ToolLine(const ToolReport& tool) {
-    const std::string line = std::string(app::Tools[tool.tool].name) +
-                             (tool.on ? ": on, " + Escaped(tool.line, false) : ": off");
-    std::string notes = FindingTexts(tool);
-    if (tool.change)
-        notes += std::string(notes.empty() ? "" : "; ") + "changed (" + tool.change->how +
-                 "), was " + (tool.change->was ? Escaped(*tool.change->was, false) : "off");
-    return line + (notes.empty() ? "" : " (" + notes + ")") + LineEnd;
+void AppendToolLine(std::string& out, const ToolReport& tool) {
+    out += app::Tools[tool.tool].name;
+    out += tool.on ? ": on, " : ": off";
+    if (tool.on)
+        AppendEscaped(out, tool.line, false);
+    if (tool.findings.empty() && !tool.change) {
+        out += LineEnd;
+        return;
+    }
+    out += " (";
+    AppendFindingTexts(out, tool);
+    if (tool.change) {
+        out += tool.findings.empty() ? "changed (" : "; changed (";
+        out += tool.change->how;
+        out += "), was ";
+        if (tool.change->was)
+            AppendEscaped(out, *tool.change->was, false);
+        else
+            out += "off";
+    }
+    out += ')';
+    out += LineEnd;
 }
 
-std::string ToolJson(const ToolReport& tool) {
-    std::string findings;
-    for (const Finding* finding : tool.findings)
-        findings += (findings.empty() ? "" : ",") + JsonText(finding->id);
-    std::string change = "null";
-    if (tool.change)
-        change = "{\"how\":" + JsonText(tool.change->how) + ",\"was\":" +
-                 JsonTextOrNull(tool.change->was.has_value(), tool.change->was.value_or("")) + "}";
-    return "{\"id\":" + JsonText(ToolIds[tool.tool]) +
-           ",\"name\":" + JsonText(app::Tools[tool.tool].name) +
-           ",\"on\":" + (tool.on ? "true" : "false") +
-           ",\"line\":" + JsonTextOrNull(tool.on, tool.line) +
-           ",\"type\":" + JsonTextOrNull(tool.on && !tool.type.empty(), tool.type) +
-           ",\"expanded\":" + JsonTextOrNull(tool.on, tool.expanded) + ",\"findings\":[" +
-           findings + "],\"changed\":" + change + "}";
+void AppendToolJson(std::string& out, const ToolReport& tool) {
+    out += '{';
+    AppendField(out, "id", ToolIds[tool.tool]);
+    AppendField(out, "name", app::Tools[tool.tool].name);
+    AppendLiteral(out, "on", tool.on ? "true" : "false");
+    AppendField(out, "line", tool.line, tool.on);
+    AppendField(out, "type", tool.type, tool.on && !tool.type.empty());
+    AppendField(out, "expanded", tool.expanded, tool.on);
+    out += ",\"findings\":[";
+    for (std::size_t i = 0; i < tool.findings.size(); ++i) {
+        out += i > 0 ? ",\"" : "\"";
+        out += tool.findings[i]->id;
+        out += '"';
+    }
+    out += "],\"changed\":";
+    if (tool.change) {
+        out += '{';
+        AppendField(out, "how", tool.change->how);
+        AppendField(out, "was", tool.change->was.value_or(""), tool.change->was.has_value());
+        out += '}';
+    } else {
+        out += "null";
+    }
+    out += '}';
 }
 
 } // namespace
@@ -101,50 +139,77 @@ std::string Verdict(const Report& report) {
     const std::size_t count = FindingCount(report);
     if (count == 0)
         return "No findings.";
-    std::string verdict = std::to_string(count) + (count == 1 ? " finding: " : " findings: ");
+    std::string verdict = std::to_string(count);
+    verdict += count == 1 ? " finding: " : " findings: ";
     bool first = true;
     for (const ToolReport& tool : report.tools) {
         if (tool.findings.empty())
             continue;
-        verdict += (first ? "" : "; ") + std::string(app::Tools[tool.tool].name) + ": " +
-                   FindingTexts(tool);
+        if (!first)
+            verdict += "; ";
+        verdict += app::Tools[tool.tool].name;
+        verdict += ": ";
+        AppendFindingTexts(verdict, tool);
         first = false;
     }
     return verdict;
 }
 
 std::string ReportText(const Report& report) {
-    if (report.tools.empty())
-        return {};
     std::string text;
+    if (report.tools.empty())
+        return text;
     for (const ToolReport& tool : report.tools)
-        text += ToolLine(tool);
-    return text + Verdict(report) + LineEnd;
+        AppendToolLine(text, tool);
+    text += Verdict(report);
+    text += LineEnd;
+    return text;
 }
 
 std::string ReportJson(const Report& report) {
-    std::string tools;
-    for (const ToolReport& tool : report.tools)
-        tools += (tools.empty() ? "" : ",") + ToolJson(tool);
-    std::string refusal = "null";
-    if (report.refusal)
-        refusal = "{\"tool\":" +
-                  (report.refusal->tool < 0 ? "null" : JsonText(ToolIds[report.refusal->tool])) +
-                  ",\"number\":" + std::to_string(report.refusal->number) +
-                  ",\"text\":" + JsonText(report.refusal->text) + "}";
-    return "{\"command\":" + JsonText(report.command) +
-           ",\"stock\":" + (report.stock ? "true" : "false") + ",\"tools\":[" + tools +
-           "],\"findings\":" + std::to_string(FindingCount(report)) +
-           ",\"verdict\":" + JsonText(Verdict(report)) + ",\"error\":" + refusal + "}" + LineEnd;
+    std::string json = "{";
+    AppendField(json, "command", report.command);
+    AppendLiteral(json, "stock", report.stock ? "true" : "false");
+    json += ",\"tools\":[";
+    for (std::size_t i = 0; i < report.tools.size(); ++i) {
+        if (i > 0)
+            json += ',';
+        AppendToolJson(json, report.tools[i]);
+    }
+    json += ']';
+    AppendLiteral(json, "findings", std::to_string(FindingCount(report)));
+    AppendField(json, "verdict", Verdict(report));
+    json += ",\"error\":";
+    if (const std::optional<Refusal>& refusal = report.refusal) {
+        json += '{';
+        AppendField(json, "tool", refusal->tool < 0 ? "" : ToolIds[refusal->tool],
+                    refusal->tool >= 0);
+        AppendLiteral(json, "number", std::to_string(refusal->number));
+        AppendField(json, "text", refusal->text);
+        json += '}';
+    } else {
+        json += "null";
+    }
+    json += '}';
+    json += LineEnd;
+    return json;
 }
 
 std::string RefusalText(const Report& report) {
+    std::string text;
     if (!report.refusal)
-        return {};
-    const Refusal& refusal = *report.refusal;
-    return "quillmerec: " +
-           (refusal.tool < 0 ? "" : std::string(app::Tools[refusal.tool].name) + ": ") + "error " +
-           std::to_string(refusal.number) + ": " + Escaped(refusal.text, false) + LineEnd;
+        return text;
+    text = "quillmerec: ";
+    if (report.refusal->tool >= 0) {
+        text += app::Tools[report.refusal->tool].name;
+        text += ": ";
+    }
+    text += "error ";
+    text += std::to_string(report.refusal->number);
+    text += ": ";
+    AppendEscaped(text, report.refusal->text, false);
+    text += LineEnd;
+    return text;
 }
 
 ExitCode ExitCodeOf(const Report& report) {
