@@ -17,7 +17,7 @@ struct CommandName {
     std::size_t fewest, most;
 };
 
-inline constexpr std::array<CommandName, 5> Commands{{
+constexpr std::array<CommandName, 5> Commands{{
     {"check", Action::Check, 0, 0},
     {"repair", Action::Repair, 0, 0},
     {"set", Action::Set, 2, 2},
@@ -112,12 +112,14 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
 
     command.action = action.value_or(Action::Check);
     const CommandName& name = NameOf(command.action);
+    if (!operands.empty())
+        command.tool = ToolNamed(operands[0]);
     if (operands.size() < name.fewest)
         fail(std::string("Missing ") + (operands.empty() ? "TOOL" : "LINE") + " after " +
              name.name);
     else if (operands.size() > name.most)
         fail("Too many arguments after " + std::string(name.name) + ": " + operands[name.most]);
-    else if (!operands.empty() && (command.tool = ToolNamed(operands[0])) < 0)
+    else if (!operands.empty() && command.tool < 0)
         fail("Unknown tool: " + operands[0] + " (" + ToolList() + ")");
     else if (command.action == Action::Set) {
         command.line = operands[1];
