@@ -1,0 +1,180 @@
+#include "console/Arguments.h"
+
+#include <optional>
+#include <string_view>
+
+#include "app/ToolRules.h"
+#include "console/ExitCode.h"
+
+namespace console {
+
+namespace {
+
+struct CommandName {
+    const char* name;
+    Action action;
+    // How many TOOL and LINE operands the command takes.
+    std::size_t fewest, most;
+};
+
+constexpr std::array<CommandName, 5> Commands{{
+    {"check", Action::Check, 0, 0},
+    {"repair", Action::Repair, 0, 0},
+    {"set", Action::Set, 2, 2},
+    {"off", Action::Off, 1, 1},
+    {"default", Action::Default, 0, 1},
+}};
+
+// ASCII only: the names are ASCII, and a user's UTF-8 must not be folded by a
+// locale into something that matches.
+bool SameName(std::string_view text, std::string_view name) {
+    if (text.size() != name.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c =
+            text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+        if (c != name[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsSwitch(std::string_view argument) {
+    return argument.size() >= 2 && (argument[0] == '/' || argument[0] == '-');
+}
+
+std::optional<Action> CommandNamed(std::string_view word) {
+    for (const CommandName& command : Commands)
+        if (SameName(word, command.name))
+            return command.action;
+    return std::nullopt;
+}
+
+const CommandName& NameOf(Action action) {
+    for (const CommandName& command : Commands)
+        if (command.action == action)
+            return command;
+    return Commands[0];
+}
+
+int ToolNamed(std::string_view word) {
+    for (int tool = 0; tool < app::ToolCount; ++tool)
+        if (SameName(word, ToolIds[tool]))
+            return tool;
+    return -1;
+}
+
+std::string ToolList() {
+    std::string list;
+    for (int tool = 0; tool < app::ToolCount; ++tool)
+        list += std::string(tool == 0                    ? ""
+                            : tool + 1 == app::ToolCount ? " or "
+                                                         : ", ") +
+                ToolIds[tool];
+    return list;
+}
+
+} // namespace
+
+Parsed ParseArguments(const std::vector<std::string>& arguments) {
+    Parsed parsed;
+    Command& command = parsed.command;
+    std::optional<Action> action;
+    std::vector<std::string> operands;
+    bool usage = false;
+    const auto fail = [&](std::string why) {
+        if (parsed.error.empty())
+            parsed.error = std::move(why);
+    };
+
+    for (const std::string& argument : arguments) {
+        const bool lineExpected = action == Action::Set && operands.size() == 1;
+        if (!lineExpected && IsSwitch(argument)) {
+            std::string_view name = std::string_view(argument).substr(1);
+            if (argument[0] == '-' && name.size() > 1 && name[0] == '-')
+                name.remove_prefix(1); // --help
+            if (SameName(name, "stock"))
+                command.stock = true;
+            else if (SameName(name, "json"))
+                command.json = true;
+            else if (name == "?" || SameName(name, "h") || SameName(name, "help"))
+                usage = true;
+            else
+                fail("Unknown switch: " + argument);
+        } else if (!action) {
+            action = CommandNamed(argument);
+            if (!action)
+                fail("Unknown command: " + argument);
+        } else {
+            operands.push_back(argument);
+        }
+    }
+
+    command.action = action.value_or(Action::Check);
+    const CommandName& name = NameOf(command.action);
+    if (!operands.empty())
+        command.tool = ToolNamed(operands[0]);
+    if (operands.size() < name.fewest)
+        fail(std::string("Missing ") + (operands.empty() ? "TOOL" : "LINE") + " after " +
+             name.name);
+    else if (operands.size() > name.most)
+        fail("Too many arguments after " + std::string(name.name) + ": " + operands[name.most]);
+    else if (!operands.empty() && command.tool < 0)
+        fail("Unknown tool: " + operands[0] + " (" + ToolList() + ")");
+    else if (command.action == Action::Set) {
+        command.line = operands[1];
+        // The window's own rule for a row without a command line, and its message.
+        app::Rows rows;
+        rows[command.tool] = {false, command.line};
+        if (app::FirstWithoutCommandLine(rows) >= 0)
+            fail(app::Tools[command.tool].missingMessage);
+    }
+
+    if (usage) {
+        parsed = {};
+        parsed.command.action = Action::Usage;
+    }
+    return parsed;
+}
+
+const char* CommandWord(Action action) {
+    return NameOf(action).name;
+}
+
+std::string UsageText() {
+    std::string text =
+        "quillmerec checks and repairs the programs the Windows shell starts for a\r\n"
+        "drive's backup, disk cleanup and defragmentation tools: the keys BackupPath,\r\n"
+        "CleanupPath and DefragPath below\r\n"
+        "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer.\r\n"
+        "\r\n"
+        "  quillmerec [check] [/stock] [/json]  report each tool\r\n"
+        "  quillmerec repair [/stock] [/json]   mend each tool with a finding, then\r\n"
+        "                                       report\r\n"
+        "  quillmerec set TOOL LINE             write one tool's command line\r\n"
+        "  quillmerec off TOOL                  switch one tool off (its key deleted)\r\n"
+        "  quillmerec default [TOOL]            write this Windows' Default line for one\r\n"
+        "                                       or every tool\r\n"
+        "  quillmerec /?                        this text\r\n"
+        "\r\n"
+        "TOOL is " +
+        ToolList() +
+        ".\r\n"
+        "LINE is taken as it stands, even when it starts with / or -.\r\n"
+        "Switches start with / or - and are matched in any case.\r\n"
+        "/stock  a line that is none of the tool's stock lines is a finding too\r\n"
+        "/json   the whole report as one JSON object on one line\r\n"
+        "\r\n"
+        "Findings: the program is not found (not-found), its path needs quotes\r\n"
+        "(needs-quotes), with /stock the line is not a stock line (not-stock). A\r\n"
+        "switched-off tool is never a finding. A repair puts quotes around a path that\r\n"
+        "needs them and writes the Default line into a row with any other finding. The\r\n"
+        "last line of the report is the verdict. Writing needs an administrator.\r\n"
+        "\r\n"
+        "Exit codes:\r\n";
+    for (const ExitCodeMeaning& row : ExitCodes)
+        text += "  " + std::to_string(row.code) + "  " + row.meaning + "\r\n";
+    return text;
+}
+
+} // namespace console

@@ -1,0 +1,159 @@
+#include "console/Commands.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "console/Text.h"
+#include "registry/ValueCodec.h"
+
+namespace console {
+
+namespace {
+
+constexpr std::int32_t AccessDenied = ERROR_ACCESS_DENIED;
+
+// The keys live below HKEY_LOCAL_MACHINE, where only administrators may write;
+// a process of a member whose rights UAC has filtered out is refused too.
+// SYSTEM, as which fleet engines run scripts, is a member.
+bool IsAdministrator() {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+           CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
+struct Write {
+    app::Row row;
+    const char* how;
+};
+
+using Judgement = std::array<Judged, app::ToolCount>;
+using Writes = std::array<std::optional<Write>, app::ToolCount>;
+
+// Reads and judges every tool; false, with the refusal noted, when the
+// registry refused a read (the value rules raise for references the system
+// cannot expand).
+bool JudgeAll(Registry& registry, const Command& command, Judgement& judged, Report& report) {
+    for (int tool = 0; tool < app::ToolCount; ++tool) {
+        try {
+            judged[tool] = Judge(registry, tool, command.stock);
+        } catch (const RegistryError& error) {
+            report.refusal = {tool, error.Number(), Utf8(error.Description())};
+            return false;
+        }
+    }
+    return true;
+}
+
+Writes Planned(const Command& command, const Judgement& judged) {
+    Writes writes;
+    for (int tool = 0; tool < app::ToolCount; ++tool) {
+        if (command.tool >= 0 && command.tool != tool)
+            continue;
+        switch (command.action) {
+        case Action::Repair:
+            if (const std::optional<Mended> mended = MendOf(judged[tool], tool))
+                writes[tool] = {mended->row, mended->mend == Mend::Quote ? "quoted" : "default"};
+            break;
+        case Action::Set:
+            writes[tool] = {{false, command.line}, "set"};
+            break;
+        case Action::Off:
+            writes[tool] = {{true, {}}, "off"};
+            break;
+        case Action::Default:
+            writes[tool] = {{false, app::DefaultCommandLine(tool)}, "default"};
+            break;
+        case Action::Check:
+        case Action::Usage:
+            break;
+        }
+    }
+    return writes;
+}
+
+// Writes in tool order by the window's own rules, and stops at the first key
+// the registry refuses.
+std::array<std::optional<Change>, app::ToolCount> Written(Registry& registry, const Writes& writes,
+                                                          const Judgement& judged, Report& report) {
+    std::array<std::optional<Change>, app::ToolCount> changes;
+    for (int tool = 0; tool < app::ToolCount; ++tool) {
+        if (!writes[tool])
+            continue;
+        const app::Row& row = writes[tool]->row;
+        try {
+            // The deletion's refusal is silent: the key is simply still there.
+            if (!app::WriteRow(registry, tool, row, app::NeedsExpandString(row)))
+                report.refusal = {tool, AccessDenied, app::Tools[tool].keptMessage};
+        } catch (const RegistryError& error) {
+            report.refusal = {tool, error.Number(), Utf8(error.Description())};
+        }
+        if (report.refusal)
+            break;
+        const Judged& was = judged[tool];
+        changes[tool] =
+            Change{writes[tool]->how,
+                   was.read.row.off ? std::nullopt : std::optional(Utf8(was.storedLine))};
+    }
+    return changes;
+}
+
+ToolReport ReportOf(int tool, const Judged& judged) {
+    const StoredValue& stored = judged.read.stored;
+    return {tool,
+            !judged.read.row.off,
+            Utf8(judged.storedLine),
+            stored.read ? RegistryTypeName(stored.type) : "",
+            Utf8(judged.read.row.line),
+            judged.findings,
+            std::nullopt};
+}
+
+} // namespace
+
+Report Run(const Command& command) {
+    Report report;
+    report.command = CommandWord(command.action);
+    report.stock = command.stock;
+    Registry registry;
+    registry.KeyClass(RootKey::LocalMachine);
+
+    Judgement judged;
+    if (!JudgeAll(registry, command, judged, report))
+        return report;
+
+    std::array<std::optional<Change>, app::ToolCount> changes;
+    const Writes writes = Planned(command, judged);
+    if (std::any_of(writes.begin(), writes.end(),
+                    [](const auto& write) { return write.has_value(); })) {
+        // Asked before the first write: a refusal part-way would leave some keys
+        // written and the others not.
+        if (!IsAdministrator()) {
+            report.refusal = {-1, AccessDenied,
+                              "Writing the tool keys needs administrator rights: run quillmerec "
+                              "from an elevated prompt, or as SYSTEM. Nothing was written."};
+        } else {
+            changes = Written(registry, writes, judged, report);
+            // The report shows the keys as they are now, judged afresh.
+            Judgement after;
+            Report reread;
+            if (JudgeAll(registry, command, after, reread))
+                judged = std::move(after);
+            else if (!report.refusal)
+                report.refusal = reread.refusal;
+        }
+    }
+
+    for (int tool = 0; tool < app::ToolCount; ++tool) {
+        report.tools.push_back(ReportOf(tool, judged[tool]));
+        report.tools.back().change = changes[tool];
+    }
+    return report;
+}
+
+} // namespace console

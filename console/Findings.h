@@ -1,0 +1,61 @@
+// What quillmerec finds wrong with a tool's row, and how a repair mends it:
+// the statuses the window shows beside a row, and on request a line that is
+// not one of the tool's stock lines. A switched-off tool is a choice, never a
+// finding.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ToolRules.h"
+
+namespace console {
+
+// Default outranks Quote: a row that needs both would be quoted and then
+// replaced.
+enum class Mend { Quote, Default };
+
+struct Finding {
+    const char* id;   // for scripts: never changed once released
+    const char* text; // as the window says it
+    Mend mend;
+};
+
+struct StatusFinding {
+    app::ProgramStatus status;
+    Finding finding;
+};
+
+// One row for each program status that is a finding.
+inline constexpr std::array<StatusFinding, 2> StatusFindings{{
+    {app::ProgramStatus::NotFound, {"not-found", app::NotFoundText.full, Mend::Default}},
+    {app::ProgramStatus::NeedsQuotes, {"needs-quotes", app::NeedsQuotesText.full, Mend::Quote}},
+}};
+
+inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
+
+// A tool's key as one read found it, and what is wrong with it.
+struct Judged {
+    app::ReadRow read;
+    // The line as stored: a REG_EXPAND_SZ's references unexpanded.
+    std::string storedLine;
+    std::vector<const Finding*> findings;
+};
+
+// One read of the tool's key (ReadTool), judged with no further registry call.
+// `stock`: a line that is none of the tool's stock lines is a finding too.
+Judged Judge(Registry& registry, int tool, bool stock);
+
+struct Mended {
+    app::Row row;
+    Mend mend;
+};
+
+// What a repair writes into the row, or nothing: the row has no finding, its
+// mend would store what is stored already, or the program the quotes belong
+// around cannot be told.
+std::optional<Mended> MendOf(const Judged& judged, int tool);
+
+} // namespace console
