@@ -111,7 +111,8 @@ ToolReport ReportOf(int tool, const Judged& judged) {
             stored.read ? RegistryTypeName(stored.type) : "",
             Utf8(judged.read.row.line),
             judged.findings,
-            std::nullopt};
+            std::nullopt,
+            Utf8(judged.replaceableBy)};
 }
 
 } // namespace

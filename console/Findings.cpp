@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "app/ProgramProbe.h"
 #include "base/Environment.h"
@@ -70,16 +71,17 @@ std::optional<std::string> QuotedProgram(const std::string& stored) {
 } // namespace
 
 Judged Judge(Registry& registry, int tool, bool stock) {
-    Judged judged{app::ReadTool(registry, tool), {}, {}};
+    Judged judged{app::ReadTool(registry, tool), {}, {}, {}};
     const StoredValue& stored = judged.read.stored;
     judged.storedLine = stored.read && stored.type == ValueTypeCode::ExpandString
                             ? decodeValueData(stored.type, stored.data, stored.data.size()).toText()
                             : judged.read.row.line;
     if (judged.read.row.off)
         return judged;
-    const app::ProgramStatus status = app::StatusOf(judged.read.row);
+    app::ProgramCheck check = app::StatusOf(judged.read.row);
+    judged.replaceableBy = std::move(check.replaceableBy);
     for (const StatusFinding& finding : StatusFindings)
-        if (finding.status == status)
+        if (finding.status == check.status)
             judged.findings.push_back(&finding.finding);
     if (stock && !IsStockLine(tool, judged.storedLine))
         judged.findings.push_back(&NotStock);

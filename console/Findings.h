@@ -29,9 +29,11 @@ struct StatusFinding {
 };
 
 // One row for each program status that is a finding.
-inline constexpr std::array<StatusFinding, 2> StatusFindings{{
+inline constexpr std::array<StatusFinding, 3> StatusFindings{{
     {app::ProgramStatus::NotFound, {"not-found", app::NotFoundText.full, Mend::Default}},
     {app::ProgramStatus::NeedsQuotes, {"needs-quotes", app::NeedsQuotesText.full, Mend::Quote}},
+    // The stock programs live where only administrators write.
+    {app::ProgramStatus::Replaceable, {"replaceable", app::ReplaceableText.full, Mend::Default}},
 }};
 
 inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
@@ -42,6 +44,8 @@ struct Judged {
     // The line as stored: a REG_EXPAND_SZ's references unexpanded.
     std::string storedLine;
     std::vector<const Finding*> findings;
+    // Who can change what, when the program is replaceable.
+    std::string replaceableBy;
 };
 
 // One read of the tool's key (ReadTool), judged with no further registry call.

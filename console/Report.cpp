@@ -66,6 +66,10 @@ void AppendFindingTexts(std::string& out, const ToolReport& tool) {
         if (i > 0)
             out += ", ";
         out += tool.findings[i]->text;
+        if (tool.findings[i] == &StatusFindings.back().finding) {
+            out += ": ";
+            AppendEscaped(out, tool.replaceableBy, false);
+        }
     }
 }
 
@@ -107,7 +111,9 @@ void AppendToolJson(std::string& out, const ToolReport& tool) {
         out += tool.findings[i]->id;
         out += '"';
     }
-    out += "],\"changed\":";
+    out += ']';
+    AppendField(out, "replaceableBy", tool.replaceableBy, !tool.replaceableBy.empty());
+    out += ",\"changed\":";
     if (tool.change) {
         out += '{';
         AppendField(out, "how", tool.change->how);

@@ -28,6 +28,7 @@ struct ToolReport {
     std::string expanded; // as the shell reads it
     std::vector<const Finding*> findings;
     std::optional<Change> change;
+    std::string replaceableBy; // who can change what, when replaceable
 };
 
 // What the registry refused, and where: tool -1 when it was no one tool's.

@@ -91,6 +91,15 @@ json '[t["changed"] and t["changed"]["how"] for t in report["tools"]] == [None, 
 expect defrag "$(stored DefragPath)" 'REG_EXPAND_SZ    %systemroot%\system32\dfrgui.exe'
 expect "backup, which had no finding" "$(stored BackupPath)" "$backup"
 
+# Every account may change the program (Wine reads o+w as Everyone's write).
+store DefragPath REG_SZ '"C:\quillmere fleet test\defrag tool.exe" /x'
+chmod o+w "$WINEPREFIX/drive_c/quillmere fleet test/defrag tool.exe"
+run 1 check /json
+json 'report["tools"][2]["findings"] == ["replaceable"] and
+  report["tools"][2]["replaceableBy"] == "Everyone can change the program"'
+run 0 repair
+expect defrag "$(stored DefragPath)" 'REG_EXPAND_SZ    %systemroot%\system32\dfrgui.exe'
+
 run 0 off defrag
 expect "switched-off defrag" "$(stored DefragPath)" ''
 echo "quillmerec checked, repaired and switched off as expected"
