@@ -18,11 +18,19 @@ void FreeLocal(T memory) {
 template <typename T>
 using unique_local = base::unique_any<T, decltype(&FreeLocal<T>), FreeLocal<T>>;
 
-// The accounts that already hold every right the program would run with: the
-// system, its administrators and the service that installs Windows' own files.
-constexpr const wchar_t* TrustedAccounts[] = {
-    L"S-1-5-18", L"S-1-5-32-544",
-    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
+// TrustedInstaller, the service that installs Windows' own files: a SID
+// with six sub-authorities, laid out as the system lays one out.
+struct ServiceSid {
+    BYTE revision;
+    BYTE count;
+    SID_IDENTIFIER_AUTHORITY authority;
+    DWORD subAuthorities[6];
+};
+ServiceSid TrustedInstaller{
+    SID_REVISION,
+    6,
+    SECURITY_NT_AUTHORITY,
+    {SECURITY_SERVICE_ID_BASE_RID, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}};
 
 // What a NULL DACL grants everything to.
 SID Everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
@@ -34,16 +42,12 @@ constexpr ACCESS_MASK ProgramChanges =
     FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER;
 constexpr ACCESS_MASK FolderChanges = FILE_ADD_FILE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
 
+// The accounts that already hold every right the program would run with: the
+// system, its administrators, TrustedInstaller and the account checking.
 bool IsTrusted(PSID account, PSID runningAccount) {
-    if (EqualSid(account, runningAccount))
-        return true;
-    unique_local<LPWSTR> text;
-    if (!ConvertSidToStringSidW(account, text.put()))
-        return false;
-    for (const wchar_t* trusted : TrustedAccounts)
-        if (std::wcscmp(text.get(), trusted) == 0)
-            return true;
-    return false;
+    return EqualSid(account, runningAccount) || IsWellKnownSid(account, WinLocalSystemSid) ||
+           IsWellKnownSid(account, WinBuiltinAdministratorsSid) ||
+           EqualSid(account, &TrustedInstaller);
 }
 
 ACCESS_MASK FileRights(ACCESS_MASK mask) {

@@ -40,8 +40,8 @@ void Main::LoadSettings() {
 }
 
 void Main::ShowRow(int row, ReadRow read) {
-    const bool wasFlagged =
-        std::exchange(changedElsewhere_[row], false) | std::exchange(unreadable_[row], false);
+    const bool wasFlagged = changedElsewhere_[row] || unreadable_[row];
+    changedElsewhere_[row] = unreadable_[row] = false;
     UCh(row).SetValue(read.row.off ? 1 : 0);
     Txt(row).SetCaption(read.row.line);
     // What the controls hold, which a text box may cut short (at a NUL).

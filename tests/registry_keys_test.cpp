@@ -169,12 +169,12 @@ TEST_F(RegistryTest, KeyWatchStopsAtItsHighestKeyAndFollowsTheKeyBack) {
     ASSERT_TRUE(watch.Event());
     EXPECT_FALSE(watch.Arm());
     scratch.create("Beside");
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(watch.Event(), 200));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(watch.Event(), 200));
 
     scratch.create("Top");
     ASSERT_TRUE(watch.Arm());
     scratch.create("Top\\Watched\\Below");
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch.Event(), 2000));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(watch.Event(), 2000));
 }
 
 } // namespace
