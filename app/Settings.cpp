@@ -71,8 +71,8 @@ void Main::ShowReadableRow(int row, StoredValue stored) {
 void Main::RefreshChangedRows() {
     // A row the user has not edited shows its key as a load would, without
     // making the window Changed; an edited one keeps the edit and says that
-    // its key changed.
-    // The type a save writes stays that of the last full load.
+    // its key changed. The type a save writes stays that of the last full
+    // load.
     const Boolean wasChanged = SettingsChanged;
     const std::int32_t valueType = registry_->ValueType();
     for (int i = 0; i < ToolCount; ++i) {
@@ -110,7 +110,7 @@ Boolean Main::SaveSettings() {
     // references for good, or turn a number into text; and a key another
     // program created for a switched-off row is not deleted unasked.
     RowFlags write;
-    std::array<StoredValue, ToolCount> expected;
+    StoredValues expected;
     for (int i = 0; i < ToolCount; ++i) {
         write[i] = Edited(i);
         expected[i] = read_[i].stored;
@@ -124,14 +124,8 @@ Boolean Main::SaveSettings() {
     // comparison at once.
     const Flag saving(saving_);
     for (;;) {
-        RowFlags differs{};
-        std::array<StoredValue, ToolCount> now;
-        for (int i = 0; i < ToolCount; ++i) {
-            if (!write[i])
-                continue;
-            now[i] = ReadStored(*registry_, i);
-            differs[i] = now[i] != expected[i];
-        }
+        StoredValues now;
+        const RowFlags differs = ChangedElsewhere(*registry_, write, expected, now);
         if (differs == RowFlags{})
             break;
         const int answer = MessageBoxA(Hwnd(), ChangedElsewhereQuestion(differs).c_str(),

@@ -25,6 +25,18 @@ int FirstWithoutCommandLine(const Rows& rows) {
     return -1;
 }
 
+RowFlags ChangedElsewhere(Registry& registry, const RowFlags& rows, const StoredValues& expected,
+                          StoredValues& now) {
+    RowFlags changed{};
+    for (int i = 0; i < ToolCount; ++i) {
+        if (!rows[i])
+            continue;
+        now[i] = ReadStored(registry, i);
+        changed[i] = now[i] != expected[i];
+    }
+    return changed;
+}
+
 std::string ChangedElsewhereQuestion(const RowFlags& rows) {
     // "A", "A and B", "A, B and C".
     std::string names;

@@ -57,6 +57,12 @@ inline bool Edited(const Row& row, const ReadRow& read) {
 // whose message stops a save; -1 when every enabled row has one.
 int FirstWithoutCommandLine(const Rows& rows);
 
+// Which of the rows marked in `rows` were changed elsewhere: their keys hold
+// something else now than `expected`, and `now` what they hold.
+using StoredValues = std::array<StoredValue, ToolCount>;
+RowFlags ChangedElsewhere(Registry& registry, const RowFlags& rows, const StoredValues& expected,
+                          StoredValues& now);
+
 // "Disk Cleanup was changed by another program ...": the question put before
 // the rows' lines replace what other programs wrote into their keys.
 std::string ChangedElsewhereQuestion(const RowFlags& rows);
