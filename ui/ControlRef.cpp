@@ -28,16 +28,8 @@ bool ControlRef::Fits(const std::string& text) const {
     return size.cx <= client.right;
 }
 
-bool ControlRef::Enabled() const {
-    return IsWindowEnabled(window_) != FALSE;
-}
-
 void ControlRef::SetEnabled(bool enabled) const {
     EnableWindow(window_, enabled ? TRUE : FALSE);
-}
-
-bool ControlRef::Visible() const {
-    return IsWindowVisible(window_) != FALSE;
 }
 
 int ControlRef::Value() const {

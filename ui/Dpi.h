@@ -20,7 +20,11 @@ int ScreenDpi();
 
 // Rounded to the nearest pixel, as MulDiv rounds.
 int TwipsToPixels(int twips, int dpi);
-int PixelsToTwips(int pixels, int dpi);
+// Defined here: only the tests convert back, and an inline function is
+// compiled only into what uses it.
+inline int PixelsToTwips(int pixels, int dpi) {
+    return MulDiv(pixels, TwipsPerInch, dpi);
+}
 
 // A font height in points (hundredths, 825 for 8.25 pt) as a LOGFONT height.
 int PointsToFontHeight(int hundredthsOfPoint, int dpi);
