@@ -21,9 +21,12 @@ namespace {
 constexpr char FormClass[] = "QuillmereForm";
 constexpr int FirstControlId = 1000;
 
-// What the window system refused, numbered by the thread's last error.
-base::Failure SystemFailure(std::string description) {
-    return base::Failure(static_cast<std::int32_t>(GetLastError()), std::move(description));
+// A window or control the window system refused to create, numbered by the
+// thread's last error. One place builds the text, for both.
+[[noreturn]] void NotCreated(const char* what, Name name) {
+    const auto error = static_cast<std::int32_t>(GetLastError());
+    throw base::Failure(error,
+                        std::string("The ") + what + " " + name.text + " could not be created");
 }
 
 DWORD FrameStyle(Frame frame) {
@@ -147,8 +150,7 @@ void Form::Load() {
                     FrameStyle(description_.frame), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
                     nullptr, instance, this);
     if (!window_)
-        throw SystemFailure(std::string("The window ") + description_.name.text +
-                            " could not be created");
+        NotCreated("window", description_.name);
     try {
         // The layout first, while there are no controls to move: they are
         // then created where it puts them, with its fonts.
@@ -176,8 +178,7 @@ void Form::BuildControls() {
             TwipsToPixels(row.width, layoutDpi_), TwipsToPixels(row.height, layoutDpi_),
             ContainerOf(row), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
         if (!control)
-            throw SystemFailure(std::string("The control ") + row.name.text +
-                                " could not be created");
+            NotCreated("control", row.name);
         // Not shown yet: nothing to redraw.
         if (HFONT font = FontOf(row.font))
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -366,8 +367,13 @@ ControlRef Form::Control(Name name, int index) {
         if (built.row->name == name && built.row->index == index)
             return ControlRef(built.window, *built.row);
     }
-    throw std::out_of_range(std::string("No control ") + name.text + "(" + std::to_string(index) +
-                            ") in " + description_.name.text);
+    std::string text = "No control ";
+    text += name.text;
+    text += '(';
+    text += std::to_string(index);
+    text += ") in ";
+    text += description_.name.text;
+    throw std::out_of_range(text);
 }
 
 const ControlRow* Form::RowOf(HWND control) {

@@ -65,8 +65,12 @@ bool OpenFileDialog::ShowOpen(HWND owner) {
         FileName = name.data();
         return true;
     }
+    // The dialogs' error codes (CDERR_*, FNERR_*) are below 0x10000: as an
+    // int, the number is written by the conversion the rest of the program
+    // already uses.
     if (DWORD error = extendedError())
-        throw std::runtime_error("The open-file dialog failed with error " + std::to_string(error));
+        throw std::runtime_error("The open-file dialog failed with error " +
+                                 std::to_string(static_cast<int>(error)));
     return false;
 }
 
