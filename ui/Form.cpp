@@ -25,8 +25,9 @@ constexpr int FirstControlId = 1000;
 // thread's last error. One place builds the text, for both.
 [[noreturn]] void NotCreated(const char* what, Name name) {
     const auto error = static_cast<std::int32_t>(GetLastError());
-    throw base::Failure(error,
-                        std::string("The ") + what + " " + name.text + " could not be created");
+    std::string text;
+    text.append("The ").append(what).append(" ").append(name.text).append(" could not be created");
+    throw base::Failure(error, std::move(text));
 }
 
 DWORD FrameStyle(Frame frame) {
@@ -367,12 +368,9 @@ ControlRef Form::Control(Name name, int index) {
         if (built.row->name == name && built.row->index == index)
             return ControlRef(built.window, *built.row);
     }
-    std::string text = "No control ";
-    text += name.text;
-    text += '(';
-    text += std::to_string(index);
-    text += ") in ";
-    text += description_.name.text;
+    std::string text;
+    text.append("No control ").append(name.text).append("(").append(std::to_string(index));
+    text.append(") in ").append(description_.name.text);
     throw std::out_of_range(text);
 }
 
