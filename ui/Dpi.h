@@ -27,7 +27,9 @@ inline int PixelsToTwips(int pixels, int dpi) {
 }
 
 // A font height in points (hundredths, 825 for 8.25 pt) as a LOGFONT height.
-int PointsToFontHeight(int hundredthsOfPoint, int dpi);
+inline int PointsToFontHeight(int hundredthsOfPoint, int dpi) {
+    return -MulDiv(hundredthsOfPoint, dpi, 72 * 100);
+}
 
 // The platform's dialog font (the message font of the non-client metrics) at
 // regular weight, for controls that name no font of their own.
