@@ -35,10 +35,18 @@ constexpr std::vector<std::uint8_t> CreationOrder(std::span<const ControlRow> ta
     if (count > std::numeric_limits<std::uint8_t>::max())
         throw std::length_error("A control table has more rows than an order can number");
     constexpr int Last = std::numeric_limits<int>::max();
-    std::vector<std::size_t> container(count, count); // count: the window itself
-    std::vector<int> key(count, Last);
+    struct Place {
+        std::size_t container; // count: the window itself
+        int key;
+        bool placed;
+    };
+    // Grown row by row: a vector sized up front is not filled in a way every
+    // compiler accepts while compiling.
+    std::vector<Place> places;
+    places.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const ControlRow& row = table[i];
+        Place place{count, Last, false};
         if (!(row.container == window)) {
             std::size_t panel = 0;
             while (panel < i &&
@@ -48,37 +56,39 @@ constexpr std::vector<std::uint8_t> CreationOrder(std::span<const ControlRow> ta
                 throw std::logic_error(
                     std::string("The control ") + row.name.text +
                     " names a container that is not built before it: " + row.container.text);
-            container[i] = panel;
+            place.container = panel;
         }
         if (TakesFocus(row.kind) && row.tab != NoTab)
-            key[i] = row.tab;
+            place.key = row.tab;
+        places.push_back(place);
     }
     // Backwards: a panel's contents follow it in the table.
     for (std::size_t i = count; i-- > 0;) {
+        Place& place = places[i];
         if (!TakesFocus(table[i].kind) && table[i].kind != Kind::Panel) {
             for (std::size_t next = i + 1; next < count; ++next) {
-                if (container[next] == container[i] && TakesFocus(table[next].kind)) {
-                    key[i] = key[next];
+                if (places[next].container == place.container && TakesFocus(table[next].kind)) {
+                    place.key = places[next].key;
                     break;
                 }
             }
         }
-        if (container[i] != count)
-            key[container[i]] = std::min(key[container[i]], key[i]);
+        if (place.container != count)
+            places[place.container].key = std::min(places[place.container].key, place.key);
     }
     // Each container's contents by key, each panel followed by its own.
     std::vector<std::uint8_t> order;
-    std::vector<char> placed(count);
     const auto append = [&](const auto& self, std::size_t parent) -> void {
         for (;;) {
             std::size_t first = count;
             for (std::size_t i = 0; i < count; ++i) {
-                if (container[i] == parent && !placed[i] && (first == count || key[i] < key[first]))
+                if (places[i].container == parent && !places[i].placed &&
+                    (first == count || places[i].key < places[first].key))
                     first = i;
             }
             if (first == count)
                 return;
-            placed[first] = 1;
+            places[first].placed = true;
             order.push_back(static_cast<std::uint8_t>(first));
             self(self, first);
         }
