@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/CreationOrder.h"
 
 namespace app {
 
@@ -98,9 +99,11 @@ constexpr ui::ControlRow MainTable[]{
      10},
 };
 
+constexpr auto MainOrder = ui::CompiledCreationOrder(MainTable, MainForm);
+
 } // namespace
 
-Main::Main() : Form(MainWindow, MainTable) {
+Main::Main() : Form(MainWindow, MainTable, MainOrder) {
     // The initialisation handler: the common controls before any window.
     InitCommonControls();
 }

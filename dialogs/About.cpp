@@ -1,6 +1,7 @@
 #include "dialogs/About.h"
 
 #include "res/resource.h"
+#include "ui/CreationOrder.h"
 
 namespace dialogs {
 
@@ -35,9 +36,11 @@ constexpr ui::ControlRow AboutTable[]{
      Font::DialogText, State::Enabled, 4, Align::Centre},
 };
 
+constexpr auto AboutOrder = ui::CompiledCreationOrder(AboutTable, AboutForm);
+
 } // namespace
 
-About::About() : Form(AboutWindow, AboutTable) {}
+About::About() : Form(AboutWindow, AboutTable, AboutOrder) {}
 
 About& About::Instance() {
     static About about;

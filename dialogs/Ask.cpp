@@ -2,6 +2,7 @@
 
 #include "dialogs/Functions.h"
 #include "res/resource.h"
+#include "ui/CreationOrder.h"
 
 namespace dialogs {
 
@@ -30,9 +31,11 @@ constexpr ui::ControlRow AskTable[]{
      State::KeyboardButton, 3},
 };
 
+constexpr auto AskOrder = ui::CompiledCreationOrder(AskTable, AskForm);
+
 } // namespace
 
-Ask::Ask() : Form(AskWindow, AskTable) {}
+Ask::Ask() : Form(AskWindow, AskTable, AskOrder) {}
 
 Ask& Ask::Instance() {
     static Ask ask;

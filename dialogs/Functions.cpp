@@ -7,9 +7,8 @@ namespace Functions {
 std::int16_t AskAnswer = 0;
 
 std::int16_t AskToSave() {
-    dialogs::Ask& ask = dialogs::Ask::Instance();
-    ask.Load();
-    ask.ShowModal();
+    // ShowModal loads the window (and so resets the answer) first.
+    dialogs::Ask::Instance().ShowModal();
     return AskAnswer;
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/MSG.h"
 
 #include "res/resource.h"
+#include "ui/CreationOrder.h"
 
 namespace dialogs {
 
@@ -27,9 +28,11 @@ constexpr ui::ControlRow MsgTable[]{
      State::KeyboardButton, 2},
 };
 
+constexpr auto MsgOrder = ui::CompiledCreationOrder(MsgTable, MsgForm);
+
 } // namespace
 
-MSG::MSG() : Form(MsgWindow, MsgTable) {}
+MSG::MSG() : Form(MsgWindow, MsgTable, MsgOrder) {}
 
 MSG& MSG::Instance() {
     static MSG msg;

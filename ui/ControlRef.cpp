@@ -3,7 +3,10 @@
 namespace ui {
 
 std::string ControlRef::Caption() const {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window_)) + 1, '\0');
+    // Sized by resize, compiled once in the C++ library, rather than by a
+    // constructor compiled here.
+    std::string text;
+    text.resize(static_cast<std::size_t>(GetWindowTextLengthA(window_)) + 1);
     text.resize(static_cast<std::size_t>(
         GetWindowTextA(window_, text.data(), static_cast<int>(text.size()))));
     return text;
@@ -28,16 +31,8 @@ bool ControlRef::Fits(const std::string& text) const {
     return size.cx <= client.right;
 }
 
-bool ControlRef::Enabled() const {
-    return IsWindowEnabled(window_) != FALSE;
-}
-
 void ControlRef::SetEnabled(bool enabled) const {
     EnableWindow(window_, enabled ? TRUE : FALSE);
-}
-
-bool ControlRef::Visible() const {
-    return IsWindowVisible(window_) != FALSE;
 }
 
 int ControlRef::Value() const {

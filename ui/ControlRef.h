@@ -21,9 +21,11 @@ public:
     void SetCaption(const std::string& caption) const;
     // Whether the text fits on one line of the control in its own font.
     bool Fits(const std::string& text) const;
-    bool Enabled() const;
+    // Defined here: only the tests ask, and an inline function is compiled
+    // only into what uses it.
+    bool Enabled() const { return IsWindowEnabled(window_) != FALSE; }
     void SetEnabled(bool enabled) const;
-    bool Visible() const;
+    bool Visible() const { return IsWindowVisible(window_) != FALSE; }
     // Check boxes: 0 cleared, 1 ticked. Changing the value runs the click
     // handler, as a click does.
     int Value() const;

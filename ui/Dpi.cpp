@@ -32,14 +32,6 @@ int TwipsToPixels(int twips, int dpi) {
     return MulDiv(twips, dpi, TwipsPerInch);
 }
 
-int PixelsToTwips(int pixels, int dpi) {
-    return MulDiv(pixels, TwipsPerInch, dpi);
-}
-
-int PointsToFontHeight(int hundredthsOfPoint, int dpi) {
-    return -MulDiv(hundredthsOfPoint, dpi, 72 * 100);
-}
-
 base::unique_hfont CreateDefaultFont(int dpi) {
     using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
     static const ForDpi systemParametersInfoForDpi =

@@ -20,10 +20,16 @@ int ScreenDpi();
 
 // Rounded to the nearest pixel, as MulDiv rounds.
 int TwipsToPixels(int twips, int dpi);
-int PixelsToTwips(int pixels, int dpi);
+// Defined here: only the tests convert back, and an inline function is
+// compiled only into what uses it.
+inline int PixelsToTwips(int pixels, int dpi) {
+    return MulDiv(pixels, TwipsPerInch, dpi);
+}
 
 // A font height in points (hundredths, 825 for 8.25 pt) as a LOGFONT height.
-int PointsToFontHeight(int hundredthsOfPoint, int dpi);
+inline int PointsToFontHeight(int hundredthsOfPoint, int dpi) {
+    return -MulDiv(hundredthsOfPoint, dpi, 72 * 100);
+}
 
 // The platform's dialog font (the message font of the non-client metrics) at
 // regular weight, for controls that name no font of their own.

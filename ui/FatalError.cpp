@@ -51,7 +51,9 @@ void FailFast(std::exception_ptr error) noexcept {
     BoxTitle(title);
     try {
         FailureReport report = DescribeFailure(error);
-        std::string text = "Error " + std::to_string(report.number) + "\n\n" + report.description;
+        std::string text;
+        text.append("Error ").append(std::to_string(report.number)).append("\n\n");
+        text.append(report.description);
         MessageBoxA(nullptr, text.c_str(), title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     } catch (...) {
         // Not even the text could be built (out of memory): a fixed box still can.

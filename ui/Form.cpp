@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -22,9 +21,13 @@ namespace {
 constexpr char FormClass[] = "QuillmereForm";
 constexpr int FirstControlId = 1000;
 
-// What the window system refused, numbered by the thread's last error.
-base::Failure SystemFailure(std::string description) {
-    return base::Failure(static_cast<std::int32_t>(GetLastError()), std::move(description));
+// A window or control the window system refused to create, numbered by the
+// thread's last error. One place builds the text, for both.
+[[noreturn]] void NotCreated(const char* what, Name name) {
+    const auto error = static_cast<std::int32_t>(GetLastError());
+    std::string text;
+    text.append("The ").append(what).append(" ").append(name.text).append(" could not be created");
+    throw base::Failure(error, std::move(text));
 }
 
 DWORD FrameStyle(Frame frame) {
@@ -112,8 +115,9 @@ ChildClass ChildClassOf(const ControlRow& row) {
 
 } // namespace
 
-Form::Form(WindowDescription description, std::span<const ControlRow> table)
-    : description_(description), table_(table.begin(), table.end()) {}
+Form::Form(WindowDescription description, std::span<const ControlRow> table,
+           std::span<const std::uint8_t> creationOrder)
+    : description_(description), table_(table), creationOrder_(creationOrder.data()) {}
 
 Form::~Form() {
     if (window_) {
@@ -147,8 +151,7 @@ void Form::Load() {
                     FrameStyle(description_.frame), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
                     nullptr, instance, this);
     if (!window_)
-        throw SystemFailure(std::string("The window ") + description_.name.text +
-                            " could not be created");
+        NotCreated("window", description_.name);
     try {
         // The layout first, while there are no controls to move: they are
         // then created where it puts them, with its fonts.
@@ -161,84 +164,22 @@ void Form::Load() {
     }
 }
 
-std::vector<const ControlRow*> Form::CreationOrder() const {
-    // The dialog manager takes the tab stops in z-order, which among siblings
-    // is the order of creation. Within a container each control has a key:
-    // its tab index when it takes the focus; a panel the smallest key inside
-    // it; any other control the key of the next focusable control after it in
-    // the table, so that a label stays right before the control it names (a
-    // screen reader names a text box by it), or last when none follows. Equal
-    // keys keep table order.
-    const std::size_t count = table_.size();
-    constexpr int Last = std::numeric_limits<int>::max();
-    std::vector<std::size_t> container(count, count); // count: the window itself
-    std::vector<int> key(count, Last);
-    for (std::size_t i = 0; i < count; ++i) {
-        const ControlRow& row = table_[i];
-        if (!(row.container == description_.name)) {
-            std::size_t panel = 0;
-            while (panel < i &&
-                   !(table_[panel].kind == Kind::Panel && table_[panel].name == row.container))
-                ++panel;
-            if (panel == i)
-                throw std::logic_error(
-                    std::string("The control ") + row.name.text +
-                    " names a container that is not built before it: " + row.container.text);
-            container[i] = panel;
-        }
-        if (TakesFocus(row.kind) && row.tab != NoTab)
-            key[i] = row.tab;
-    }
-    // Backwards: a panel's contents follow it in the table.
-    for (std::size_t i = count; i-- > 0;) {
-        if (!TakesFocus(table_[i].kind) && table_[i].kind != Kind::Panel) {
-            for (std::size_t next = i + 1; next < count; ++next) {
-                if (container[next] == container[i] && TakesFocus(table_[next].kind)) {
-                    key[i] = key[next];
-                    break;
-                }
-            }
-        }
-        if (container[i] != count)
-            key[container[i]] = std::min(key[container[i]], key[i]);
-    }
-    // Each container's contents by key, each panel followed by its own.
-    std::vector<const ControlRow*> order;
-    std::vector<char> placed(count);
-    const auto append = [&](const auto& self, std::size_t parent) -> void {
-        for (;;) {
-            std::size_t first = count;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (container[i] == parent && !placed[i] && (first == count || key[i] < key[first]))
-                    first = i;
-            }
-            if (first == count)
-                return;
-            placed[first] = 1;
-            order.push_back(&table_[first]);
-            self(self, first);
-        }
-    };
-    append(append, count);
-    return order;
-}
-
 void Form::BuildControls() {
     HMODULE module = GetModuleHandleA(nullptr);
     built_.reserve(table_.size());
-    for (const ControlRow* created : CreationOrder()) {
-        const ControlRow& row = *created;
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        const std::uint8_t index = creationOrder_[i];
+        const ControlRow& row = table_[index];
         const ChildClass childClass = ChildClassOf(row);
         // Numbered in table order, whatever the order of creation.
-        const int id = FirstControlId + static_cast<int>(&row - table_.data());
+        const int id = FirstControlId + index;
         HWND control = CreateWindowExA(
             childClass.exStyle, childClass.name, row.content.text, childClass.style,
             TwipsToPixels(row.left, layoutDpi_), TwipsToPixels(row.top, layoutDpi_),
             TwipsToPixels(row.width, layoutDpi_), TwipsToPixels(row.height, layoutDpi_),
             ContainerOf(row), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
         if (!control)
-            throw SystemFailure(std::string("The control ") + row.name.text +
-                                " could not be created");
+            NotCreated("control", row.name);
         // Not shown yet: nothing to redraw.
         if (HFONT font = FontOf(row.font))
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -427,8 +368,10 @@ ControlRef Form::Control(Name name, int index) {
         if (built.row->name == name && built.row->index == index)
             return ControlRef(built.window, *built.row);
     }
-    throw std::out_of_range(std::string("No control ") + name.text + "(" + std::to_string(index) +
-                            ") in " + description_.name.text);
+    std::string text;
+    text.append("No control ").append(name.text).append("(").append(std::to_string(index));
+    text.append(") in ").append(description_.name.text);
+    throw std::out_of_range(text);
 }
 
 const ControlRow* Form::RowOf(HWND control) {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,12 +18,12 @@
 
 namespace ui {
 
-enum class Frame {
+enum class Frame : std::uint8_t {
     Sizable,    // resizable border, system menu, minimise box; in the taskbar
     FixedDialog // dialog frame with the close box only; owned, so not in the taskbar
 };
 
-enum class Placement { CentreScreen, CentreOwner };
+enum class Placement : std::uint8_t { CentreScreen, CentreOwner };
 
 // The window's own properties; sizes in twips. An outer size of 0 means that
 // only the client area is given and the frame is added to it.
@@ -37,15 +39,25 @@ struct WindowDescription {
     int outerHeight = 0;
 };
 
+// The table is not copied: it must outlive the Form, as the windows' constant
+// tables do.
 class Form {
 public:
+    // A table with its order of creation (ui/CreationOrder.h), worked out as
+    // the program was compiled.
+    Form(WindowDescription description, std::span<const ControlRow> table,
+         std::span<const std::uint8_t> creationOrder);
+    // A table put together at run time, whose order is worked out here. One
+    // that CreationOrder rejects fails to load: its controls are then created
+    // in table order, and the first whose container is not built yet stops
+    // Load.
     Form(WindowDescription description, std::span<const ControlRow> table);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     const WindowDescription& Description() const { return description_; }
-    const std::vector<ControlRow>& Table() const { return table_; }
+    std::span<const ControlRow> Table() const { return table_; }
 
     // Creates the window hidden, builds every control and runs OnLoad;
     // nothing happens when the window exists already.
@@ -101,9 +113,6 @@ private:
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // The table's rows in the order their controls are created: containers
-    // before their children, siblings in tab order.
-    std::vector<const ControlRow*> CreationOrder() const;
     void BuildControls();
     // The layout's font for a row, or null for a row that names none.
     HFONT FontOf(Font font) const;
@@ -120,7 +129,10 @@ private:
     void Detach();
 
     WindowDescription description_;
-    std::vector<ControlRow> table_;
+    std::span<const ControlRow> table_;
+    const std::uint8_t* creationOrder_; // as many entries as the table has rows
+    // The order of a table put together at run time.
+    std::unique_ptr<std::uint8_t[]> computedOrder_;
     HWND window_ = nullptr;
     std::vector<Built> built_;
     base::unique_hfont defaultFont_;

@@ -4,31 +4,10 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <vector>
+
+#include "base/SystemFunction.h"
 
 namespace ui {
-
-namespace {
-
-// The common dialogs' DLL, and the shell libraries it loads in turn, come in
-// when the dialog is first shown rather than with the program: they would
-// lengthen every start, and most sessions never browse.
-HMODULE CommonDialogs() {
-    static const HMODULE module =
-        LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module;
-}
-
-// Null when the system has no such function.
-template <typename Function>
-Function CommonDialogFunction(const char* name) {
-    HMODULE module = CommonDialogs();
-    return module
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-               : nullptr;
-}
-
-} // namespace
 
 std::string SystemFilter(const std::string& filter) {
     std::string converted = filter;
@@ -43,7 +22,7 @@ std::string SystemFilter(const std::string& filter) {
 
 bool OpenFileDialog::ShowOpen(HWND owner) {
     // Long paths: the dialog itself allows 32767 characters.
-    std::vector<char> name(32768, '\0');
+    std::string name(32768, '\0');
     FileName.copy(name.data(), std::min(FileName.size(), name.size() - 1));
     const std::string filter = SystemFilter(Filter);
 
@@ -55,18 +34,25 @@ bool OpenFileDialog::ShowOpen(HWND owner) {
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    const auto getOpenFileName =
-        CommonDialogFunction<decltype(&::GetOpenFileNameA)>("GetOpenFileNameA");
-    const auto extendedError =
-        CommonDialogFunction<decltype(&::CommDlgExtendedError)>("CommDlgExtendedError");
+    // The common dialogs' DLL, and the shell libraries it loads in turn, come
+    // in when the dialog is first shown rather than with the program: they
+    // would lengthen every start, and most sessions never browse.
+    const auto getOpenFileName = base::LoadedSystemFunction<decltype(&::GetOpenFileNameA)>(
+        "comdlg32.dll", "GetOpenFileNameA");
+    const auto extendedError = base::LoadedSystemFunction<decltype(&::CommDlgExtendedError)>(
+        "comdlg32.dll", "CommDlgExtendedError");
     if (!getOpenFileName || !extendedError)
         throw std::runtime_error("The open-file dialog is not available");
     if (getOpenFileName(&dialog)) {
         FileName = name.data();
         return true;
     }
+    // The dialogs' error codes (CDERR_*, FNERR_*) are below 0x10000: as an
+    // int, the number is written by the conversion the rest of the program
+    // already uses.
     if (DWORD error = extendedError())
-        throw std::runtime_error("The open-file dialog failed with error " + std::to_string(error));
+        throw std::runtime_error("The open-file dialog failed with error " +
+                                 std::to_string(static_cast<int>(error)));
     return false;
 }
 
