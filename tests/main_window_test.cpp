@@ -141,6 +141,10 @@ Accessible AccessibleOf(HWND control, bool standard = false) {
                         : AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
                                                      IID_IAccessible, put)))
         return {"(no object)"};
+    // A client may ask for another interface and back: the name must survive.
+    Microsoft::WRL::ComPtr<IOleWindow> window;
+    if (SUCCEEDED(object.As(&window)))
+        window.As(&object);
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;

@@ -213,18 +213,26 @@ LRESULT AnnotatedObject(HWND control, WPARAM flags, int name,
     }
 }
 
+// The answer to a WM_GETOBJECT for a control with another name or a
+// description, or 0 to leave the message to the control's own procedure.
+LRESULT Annotation(HWND window, WPARAM wParam, LPARAM lParam, const Description* description) {
+    // The object identifier is a 32-bit value, whatever the width of lParam.
+    if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT)
+        return 0;
+    const ControlRow* row = Form::RowOf(window);
+    const int name = row ? row->content.accessibleName : 0;
+    if (name == 0 && (!description || description->text.empty()))
+        return 0;
+    return AnnotatedObject(window, wParam, name, description ? description->text : std::string());
+}
+
 // Nothing here throws: no exception can reach the system's frames.
 LRESULT CALLBACK AnnotatedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                     UINT_PTR, DWORD_PTR data) {
     auto* const description = reinterpret_cast<Description*>(data);
-    // The object identifier is a 32-bit value, whatever the width of lParam.
-    if (message == WM_GETOBJECT && static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
-        const ControlRow* row = Form::RowOf(window);
-        const int name = row ? row->content.accessibleName : 0;
-        if (name != 0 || (description && !description->text.empty()))
-            if (const LRESULT object = AnnotatedObject(
-                    window, wParam, name, description ? description->text : std::string()))
-                return object;
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = Annotation(window, wParam, lParam, description))
+            return object;
     } else if (message == WM_DESCRIPTION) {
         return static_cast<LRESULT>(data);
     } else if (message == WM_NCDESTROY) {
@@ -234,10 +242,25 @@ LRESULT CALLBACK AnnotatedProcedure(HWND window, UINT message, WPARAM wParam, LP
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
+// A named control's procedure, in place of its class's. A subclass would be
+// the platform's way, but its chain lives in a window property, which Wine
+// reads from its server at every message the control gets: about 80 requests
+// more at start-up for the three browse buttons. A description comes later,
+// and a subclass then stacks on this.
+LRESULT CALLBACK NamedControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETOBJECT)
+        if (const LRESULT object = Annotation(window, wParam, lParam, nullptr))
+            return object;
+    // The class's own procedure is the one replaced: nothing else replaces a
+    // control's procedure between its creation and its naming.
+    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)),
+                           window, message, wParam, lParam);
+}
+
 } // namespace
 
 void AnswerWithAccessibleName(HWND control) {
-    SetWindowSubclass(control, AnnotatedProcedure, AnnotationSubclass, 0);
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NamedControlProcedure));
 }
 
 void SetDescription(HWND control, const std::string& text) {
