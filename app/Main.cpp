@@ -3,12 +3,12 @@
 // the same handlers as the user's edits, nested inside the change.
 #include "app/Main.h"
 
-#include "app/CommandLine.h"
-#include "app/Tools.h"
 #include "dialogs/About.h"
 #include "dialogs/Functions.h"
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
+#include "rules/CommandLine.h"
+#include "rules/Tools.h"
 #include "ui/Accessibility.h"
 #include "ui/Dpi.h"
 #include "ui/MessageLoop.h"

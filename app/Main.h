@@ -9,15 +9,18 @@
 #include <memory>
 #include <string>
 
-#include "app/ToolRules.h"
 #include "registry/Boolean.h"
 #include "registry/KeyWatch.h"
 #include "registry/Registry.h"
+#include "rules/ToolRules.h"
 #include "ui/Form.h"
 #include "ui/MessageLoop.h"
 #include "ui/OpenFileDialog.h"
 
 namespace app {
+
+// The window works in the tool rules' own terms.
+using namespace rules;
 
 // The window's controls, as its table names them, and the bottom buttons'
 // indices in the UCmd group (0 to 2 are the rows' browse buttons).
@@ -104,7 +107,7 @@ private:
     void ShowProgramStatus(int row);
     // The row as the window shows it now.
     Row RowOf(int row);
-    bool Edited(int row) { return app::Edited(RowOf(row), read_[row]); }
+    bool Edited(int row) { return rules::Edited(RowOf(row), read_[row]); }
     // Puts the key's row into the window; `read_` then holds the row exactly
     // as the controls took it.
     void ShowRow(int row, ReadRow read);

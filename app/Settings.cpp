@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "app/Tools.h"
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
+#include "rules/Tools.h"
 
 namespace app {
 

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/Tools.h"
 #include "base/Handles.h"
 #include "registry/NtDeleteKey.h"
 #include "registry/Registry.h"
 #include "registry/ValueCodec.h"
+#include "rules/Tools.h"
 
 namespace {
 
@@ -392,7 +392,7 @@ struct Scenario {
 
 void storeToolValue(int row, const char* text) {
     base::unique_hkey key =
-        createKey(HKEY_LOCAL_MACHINE, app::Tools[row].keyPath, REG_OPTION_NON_VOLATILE);
+        createKey(HKEY_LOCAL_MACHINE, rules::Tools[row].keyPath, REG_OPTION_NON_VOLATILE);
     if (RegSetValueExA(key.get(), "", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>(std::strlen(text) + 1)) != ERROR_SUCCESS)
         fail("cannot store the command line of row " + std::to_string(row));
@@ -440,8 +440,8 @@ Scenario countDeletion() {
 }
 
 std::vector<Scenario> countLoadAndSave() {
-    for (int row = 0; row < app::ToolCount; ++row)
-        storeToolValue(row, app::Tools[row].defaultCommandLine);
+    for (int row = 0; row < rules::ToolCount; ++row)
+        storeToolValue(row, rules::Tools[row].defaultCommandLine);
 
     // Loading builds the window (hidden) and runs its load handler, which
     // loads the settings once already; that first load is not counted.
@@ -463,7 +463,7 @@ std::vector<Scenario> countLoadAndSave() {
             sum({readPresentKey(), readPresentKey(), readPresentKey()}),
             [&] { main.LoadSettings(); });
     // Edits are not counted: their handlers write nothing.
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         main.Txt(row).SetCaption(main.Txt(row).Caption() + " /x");
     measure("save", "save, all 3 rows edited", sum({saveEdited, saveEdited, saveEdited}), [&] {
         if (main.SaveSettings() != True)
@@ -475,7 +475,7 @@ std::vector<Scenario> countLoadAndSave() {
                 if (main.SaveSettings() != True)
                     fail("the save with row 1 off wrote nothing");
             });
-    if (keyExists(HKEY_LOCAL_MACHINE, app::Tools[1].keyPath))
+    if (keyExists(HKEY_LOCAL_MACHINE, rules::Tools[1].keyPath))
         fail("the save with row 1 off left its key in place");
     measure("load 1off", "load, row 1 switched off (key absent)",
             sum({readPresentKey(), readAbsentKey(), readPresentKey()}),
@@ -486,8 +486,8 @@ std::vector<Scenario> countLoadAndSave() {
             fail("the save without edits failed");
     });
     main.Unload();
-    for (int row = 0; row < app::ToolCount; ++row)
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, app::Tools[row].keyPath);
+    for (int row = 0; row < rules::ToolCount; ++row)
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, rules::Tools[row].keyPath);
     return scenarios;
 }
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/ToolRules.h"
 #include "console/ExitCode.h"
+#include "rules/ToolRules.h"
 
 namespace console {
 
@@ -58,7 +58,7 @@ const CommandName& NameOf(Action action) {
 }
 
 int ToolNamed(std::string_view word) {
-    for (int tool = 0; tool < app::ToolCount; ++tool)
+    for (int tool = 0; tool < rules::ToolCount; ++tool)
         if (SameName(word, ToolIds[tool]))
             return tool;
     return -1;
@@ -66,10 +66,10 @@ int ToolNamed(std::string_view word) {
 
 std::string ToolList() {
     std::string list;
-    for (int tool = 0; tool < app::ToolCount; ++tool)
-        list += std::string(tool == 0                    ? ""
-                            : tool + 1 == app::ToolCount ? " or "
-                                                         : ", ") +
+    for (int tool = 0; tool < rules::ToolCount; ++tool)
+        list += std::string(tool == 0                      ? ""
+                            : tool + 1 == rules::ToolCount ? " or "
+                                                           : ", ") +
                 ToolIds[tool];
     return list;
 }
@@ -124,10 +124,10 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     else if (command.action == Action::Set) {
         command.line = operands[1];
         // The window's own rule for a row without a command line, and its message.
-        app::Rows rows;
+        rules::Rows rows;
         rows[command.tool] = {false, command.line};
-        if (app::FirstWithoutCommandLine(rows) >= 0)
-            fail(app::Tools[command.tool].missingMessage);
+        if (rules::FirstWithoutCommandLine(rows) >= 0)
+            fail(rules::Tools[command.tool].missingMessage);
     }
 
     if (usage) {

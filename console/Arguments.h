@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Tools.h"
+#include "rules/Tools.h"
 
 namespace console {
 
 enum class Action { Check, Repair, Set, Off, Default, Usage };
 
 // The tools as the command line and the JSON report name them, in row order.
-inline constexpr std::array<const char*, app::ToolCount> ToolIds{"backup", "cleanup", "defrag"};
+inline constexpr std::array<const char*, rules::ToolCount> ToolIds{"backup", "cleanup", "defrag"};
 
 struct Command {
     Action action = Action::Check;

@@ -28,18 +28,18 @@ bool IsAdministrator() {
 }
 
 struct Write {
-    app::Row row;
+    rules::Row row;
     const char* how;
 };
 
-using Judgement = std::array<Judged, app::ToolCount>;
-using Writes = std::array<std::optional<Write>, app::ToolCount>;
+using Judgement = std::array<Judged, rules::ToolCount>;
+using Writes = std::array<std::optional<Write>, rules::ToolCount>;
 
 // Reads and judges every tool; false, with the refusal noted, when the
 // registry refused a read (the value rules raise for references the system
 // cannot expand).
 bool JudgeAll(Registry& registry, const Command& command, Judgement& judged, Report& report) {
-    for (int tool = 0; tool < app::ToolCount; ++tool) {
+    for (int tool = 0; tool < rules::ToolCount; ++tool) {
         try {
             judged[tool] = Judge(registry, tool, command.stock);
         } catch (const RegistryError& error) {
@@ -52,7 +52,7 @@ bool JudgeAll(Registry& registry, const Command& command, Judgement& judged, Rep
 
 Writes Planned(const Command& command, const Judgement& judged) {
     Writes writes;
-    for (int tool = 0; tool < app::ToolCount; ++tool) {
+    for (int tool = 0; tool < rules::ToolCount; ++tool) {
         if (command.tool >= 0 && command.tool != tool)
             continue;
         switch (command.action) {
@@ -67,7 +67,7 @@ Writes Planned(const Command& command, const Judgement& judged) {
             writes[tool] = {{true, {}}, "off"};
             break;
         case Action::Default:
-            writes[tool] = {{false, app::DefaultCommandLine(tool)}, "default"};
+            writes[tool] = {{false, rules::DefaultCommandLine(tool)}, "default"};
             break;
         case Action::Check:
         case Action::Usage:
@@ -79,17 +79,17 @@ Writes Planned(const Command& command, const Judgement& judged) {
 
 // Writes in tool order by the window's own rules, and stops at the first key
 // the registry refuses.
-std::array<std::optional<Change>, app::ToolCount> Written(Registry& registry, const Writes& writes,
-                                                          const Judgement& judged, Report& report) {
-    std::array<std::optional<Change>, app::ToolCount> changes;
-    for (int tool = 0; tool < app::ToolCount; ++tool) {
+std::array<std::optional<Change>, rules::ToolCount>
+Written(Registry& registry, const Writes& writes, const Judgement& judged, Report& report) {
+    std::array<std::optional<Change>, rules::ToolCount> changes;
+    for (int tool = 0; tool < rules::ToolCount; ++tool) {
         if (!writes[tool])
             continue;
-        const app::Row& row = writes[tool]->row;
+        const rules::Row& row = writes[tool]->row;
         try {
             // The deletion's refusal is silent: the key is simply still there.
-            if (!app::WriteRow(registry, tool, row, app::NeedsExpandString(row)))
-                report.refusal = {tool, AccessDenied, app::Tools[tool].keptMessage};
+            if (!rules::WriteRow(registry, tool, row, rules::NeedsExpandString(row)))
+                report.refusal = {tool, AccessDenied, rules::Tools[tool].keptMessage};
         } catch (const RegistryError& error) {
             report.refusal = {tool, error.Number(), Utf8(error.Description())};
         }
@@ -128,7 +128,7 @@ Report Run(const Command& command) {
     if (!JudgeAll(registry, command, judged, report))
         return report;
 
-    std::array<std::optional<Change>, app::ToolCount> changes;
+    std::array<std::optional<Change>, rules::ToolCount> changes;
     const Writes writes = Planned(command, judged);
     if (std::any_of(writes.begin(), writes.end(),
                     [](const auto& write) { return write.has_value(); })) {
@@ -150,7 +150,7 @@ Report Run(const Command& command) {
         }
     }
 
-    for (int tool = 0; tool < app::ToolCount; ++tool) {
+    for (int tool = 0; tool < rules::ToolCount; ++tool) {
         report.tools.push_back(ReportOf(tool, judged[tool]));
         report.tools.back().change = changes[tool];
     }

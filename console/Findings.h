@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ToolRules.h"
+#include "rules/ToolRules.h"
 
 namespace console {
 
@@ -24,23 +24,24 @@ struct Finding {
 };
 
 struct StatusFinding {
-    app::ProgramStatus status;
+    rules::ProgramStatus status;
     Finding finding;
 };
 
 // One row for each program status that is a finding.
 inline constexpr std::array<StatusFinding, 3> StatusFindings{{
-    {app::ProgramStatus::NotFound, {"not-found", app::NotFoundText.full, Mend::Default}},
-    {app::ProgramStatus::NeedsQuotes, {"needs-quotes", app::NeedsQuotesText.full, Mend::Quote}},
+    {rules::ProgramStatus::NotFound, {"not-found", rules::NotFoundText.full, Mend::Default}},
+    {rules::ProgramStatus::NeedsQuotes, {"needs-quotes", rules::NeedsQuotesText.full, Mend::Quote}},
     // The stock programs live where only administrators write.
-    {app::ProgramStatus::Replaceable, {"replaceable", app::ReplaceableText.full, Mend::Default}},
+    {rules::ProgramStatus::Replaceable,
+     {"replaceable", rules::ReplaceableText.full, Mend::Default}},
 }};
 
 inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
 
 // A tool's key as one read found it, and what is wrong with it.
 struct Judged {
-    app::ReadRow read;
+    rules::ReadRow read;
     // The line as stored: a REG_EXPAND_SZ's references unexpanded.
     std::string storedLine;
     std::vector<const Finding*> findings;
@@ -53,7 +54,7 @@ struct Judged {
 Judged Judge(Registry& registry, int tool, bool stock);
 
 struct Mended {
-    app::Row row;
+    rules::Row row;
     Mend mend;
 };
 

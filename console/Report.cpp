@@ -74,7 +74,7 @@ void AppendFindingTexts(std::string& out, const ToolReport& tool) {
 }
 
 void AppendToolLine(std::string& out, const ToolReport& tool) {
-    out += app::Tools[tool.tool].name;
+    out += rules::Tools[tool.tool].name;
     out += tool.on ? ": on, " : ": off";
     if (tool.on)
         AppendEscaped(out, tool.line, false);
@@ -100,7 +100,7 @@ void AppendToolLine(std::string& out, const ToolReport& tool) {
 void AppendToolJson(std::string& out, const ToolReport& tool) {
     out += '{';
     AppendField(out, "id", ToolIds[tool.tool]);
-    AppendField(out, "name", app::Tools[tool.tool].name);
+    AppendField(out, "name", rules::Tools[tool.tool].name);
     AppendLiteral(out, "on", tool.on ? "true" : "false");
     AppendField(out, "line", tool.line, tool.on);
     AppendField(out, "type", tool.type, tool.on && !tool.type.empty());
@@ -153,7 +153,7 @@ std::string Verdict(const Report& report) {
             continue;
         if (!first)
             verdict += "; ";
-        verdict += app::Tools[tool.tool].name;
+        verdict += rules::Tools[tool.tool].name;
         verdict += ": ";
         AppendFindingTexts(verdict, tool);
         first = false;
@@ -207,7 +207,7 @@ std::string RefusalText(const Report& report) {
         return text;
     text = "quillmerec: ";
     if (report.refusal->tool >= 0) {
-        text += app::Tools[report.refusal->tool].name;
+        text += rules::Tools[report.refusal->tool].name;
         text += ": ";
     }
     text += "error ";

@@ -4,16 +4,6 @@
 
 namespace console {
 
-std::wstring Widened(const std::string& text, unsigned codePage) {
-    const int size = static_cast<int>(text.size());
-    const int length =
-        size == 0 ? 0 : MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
-
 std::string Utf8(const std::string& ansi) {
     if (GetACP() == CP_UTF8 || ansi.empty())
         return ansi;

@@ -1,13 +1,14 @@
-// Text between the code pages the program meets: the ANSI code page of the
-// registry's text and of the arguments, UTF-16 for the system's comparisons
-// and the console, UTF-8 for everything the program writes.
+// Text for what the program writes: UTF-8, whatever the ANSI code page of the
+// registry's text and of the arguments.
 #pragma once
 
 #include <string>
 
+#include "base/Text.h"
+
 namespace console {
 
-std::wstring Widened(const std::string& text, unsigned codePage);
+using base::Widened;
 
 // ANSI text as UTF-8: the same bytes where the manifest's code page is in
 // force (Windows 10 1903 and later), converted on older systems.

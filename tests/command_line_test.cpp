@@ -10,20 +10,20 @@
 #include <tuple>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "rules/CommandLine.h"
 
-namespace app {
+namespace rules {
 
 void PrintTo(ProgramStatus status, std::ostream* out) {
     constexpr const char* names[] = {"Fine", "NotFound", "NeedsQuotes", "NotProbed", "Replaceable"};
     *out << names[static_cast<int>(status)];
 }
 
-} // namespace app
+} // namespace rules
 
 namespace {
 
-using app::ProgramStatus;
+using rules::ProgramStatus;
 
 std::string upper(std::string_view text) {
     std::string result(text);
@@ -36,7 +36,7 @@ std::string upper(std::string_view text) {
 // Windows on D:, programs below C:\Program Files, and E: a drive that must not
 // be probed although it holds a program. Every file probe is logged, so that
 // a case shows which candidates were tried, in which order.
-class FakeMachine final : public app::ProgramFacts {
+class FakeMachine final : public rules::ProgramFacts {
 public:
     std::vector<std::string> probes;
     std::vector<std::string> rightsAsked;
@@ -191,7 +191,7 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         FakeMachine machine;
-        const app::ProgramCheck check = app::CheckCommandLine(c.line, machine);
+        const rules::ProgramCheck check = rules::CheckCommandLine(c.line, machine);
         EXPECT_EQ(c.status, check.status);
         EXPECT_EQ(c.status == ProgramStatus::Replaceable ? "Everyone can change the program" : "",
                   check.replaceableBy);
@@ -211,8 +211,8 @@ TEST(CommandLine, StatusAndTheCandidatesProbedInOrder) {
 TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
     FakeMachine machine;
     machine.folders = {R"(\\server\tools)", "D:\\Windows", R"(E:\bin)"};
-    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine("notepad", machine).status);
-    EXPECT_EQ(ProgramStatus::NotProbed, app::CheckCommandLine("nosuch", machine).status);
+    EXPECT_EQ(ProgramStatus::Fine, rules::CheckCommandLine("notepad", machine).status);
+    EXPECT_EQ(ProgramStatus::NotProbed, rules::CheckCommandLine("nosuch", machine).status);
     EXPECT_EQ((std::vector<std::string>{R"(file D:\Windows\notepad.exe)",
                                         R"(file D:\Windows\nosuch.exe)"}),
               machine.probes);
@@ -223,15 +223,15 @@ TEST(CommandLine, ANameMissingLocallyIsUnknownWhenTheSearchReachesAShare) {
 TEST(CommandLine, ALineLongerThanAProcessTakesIsNotFoundUnprobed) {
     FakeMachine machine;
     const std::string longest = "notepad " + std::string(32766 - 8, 'x');
-    EXPECT_EQ(ProgramStatus::Fine, app::CheckCommandLine(longest, machine).status);
-    EXPECT_EQ(ProgramStatus::NotFound, app::CheckCommandLine(longest + 'x', machine).status);
+    EXPECT_EQ(ProgramStatus::Fine, rules::CheckCommandLine(longest, machine).status);
+    EXPECT_EQ(ProgramStatus::NotFound, rules::CheckCommandLine(longest + 'x', machine).status);
     EXPECT_EQ(std::vector<std::string>{R"(file D:\Windows\notepad.exe)"}, machine.probes);
 }
 
 TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
     EXPECT_EQ(R"("C:\Program Files\Vendor\tool.exe")",
-              app::QuotedIfSpaced(R"(C:\Program Files\Vendor\tool.exe)"));
-    EXPECT_EQ(R"(C:\Tools\tool.exe)", app::QuotedIfSpaced(R"(C:\Tools\tool.exe)"));
+              rules::QuotedIfSpaced(R"(C:\Program Files\Vendor\tool.exe)"));
+    EXPECT_EQ(R"(C:\Tools\tool.exe)", rules::QuotedIfSpaced(R"(C:\Tools\tool.exe)"));
 }
 
 } // namespace
@@ -242,16 +242,16 @@ TEST(CommandLine, ABrowsedPathIsQuotedOnlyWhenItHoldsASpace) {
 
 #include <sddl.h>
 
-#include "app/ProgramProbe.h"
-#include "app/ProgramRights.h"
+#include "rules/ProgramProbe.h"
+#include "rules/ProgramRights.h"
 
 namespace {
 
 // Descriptors as SDDL ("O:SY" has no DACL: Wine reads "D:NO_ACCESS_CONTROL"
 // as an empty one), checked for S-1-5-21-1-2-3-1001; each answer as a SID.
 TEST(ProgramRights, WhoCanChangeTheProgramOrItsFolder) {
-    using enum app::Guarded;
-    const std::tuple<const wchar_t*, app::Guarded, const wchar_t*> rightsCases[] = {
+    using enum rules::Guarded;
+    const std::tuple<const wchar_t*, rules::Guarded, const wchar_t*> rightsCases[] = {
         {L"O:S-1-5-21-1-2-3-1002D:(A;;FA;;;SY)", Program, L"S-1-5-21-1-2-3-1002"},
         {L"O:SY", Folder, L"S-1-1-0"},
         {L"O:SYD:(A;;FA;;;SY)(A;;0x1301ff;;;WD)", Program, L"S-1-1-0"},
@@ -281,7 +281,7 @@ TEST(ProgramRights, WhoCanChangeTheProgramOrItsFolder) {
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
                                                                          &descriptor, nullptr));
         LPWSTR who = nullptr;
-        if (const PSID account = app::WhoCanChange(descriptor, what, running))
+        if (const PSID account = rules::WhoCanChange(descriptor, what, running))
             ConvertSidToStringSidW(account, &who);
         EXPECT_EQ(std::wstring(expected), who ? who : L"");
         LocalFree(who);
@@ -350,7 +350,7 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
     };
     for (const auto& c : systemCases) {
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(c.status, app::ProbeProgram(c.line));
+        EXPECT_EQ(c.status, rules::ProbeProgram(c.line));
     }
 }
 
@@ -358,7 +358,7 @@ TEST_F(ProgramProbe, AnswersFromTheSystem) {
 // becomes the file's Unix mode (o+w), from which Wine reads the rights back.
 TEST_F(ProgramProbe, NamesWhoCanReplaceTheProgram) {
     const std::string line = '"' + folder_ + "\\tool.exe\" /x";
-    EXPECT_EQ(ProgramStatus::Fine, app::CheckProgram(line).status);
+    EXPECT_EQ(ProgramStatus::Fine, rules::CheckProgram(line).status);
     for (const std::string& path : {folder_, folder_ + "\\tool.exe"}) {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
@@ -366,7 +366,7 @@ TEST_F(ProgramProbe, NamesWhoCanReplaceTheProgram) {
         const BOOL set = SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
         LocalFree(descriptor);
         ASSERT_TRUE(set) << GetLastError();
-        const app::ProgramCheck check = app::CheckProgram(line);
+        const rules::ProgramCheck check = rules::CheckProgram(line);
         EXPECT_EQ(ProgramStatus::Replaceable, check.status);
         EXPECT_EQ(path == folder_ ? "Everyone can change the program's folder"
                                   : "Everyone can change the program",

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/Tools.h"
 #include "dialogs/Ask.h"
 #include "dialogs/MSG.h"
+#include "rules/Tools.h"
 #include "support/Answers.h"
 #include "support/MainWindow.h"
 #include "support/Program.h"
@@ -74,7 +74,7 @@ private:
 
 TEST_F(MainWindow, LoadsAbsentKeysAsSwitchedOffGreyedRowsInTheCleanState) {
     load();
-    for (int row = 0; row < app::ToolCount; ++row) {
+    for (int row = 0; row < rules::ToolCount; ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(1, main.UCh(row).Value());
         EXPECT_EQ("", main.Txt(row).Caption());
@@ -95,7 +95,7 @@ TEST_F(MainWindow, LoadsEachKindOfStoredValue) {
     EXPECT_EQ(expanded("%SystemRoot%\\system32\\ntbackup.exe"), main.Txt(0).Caption());
     EXPECT_EQ("", main.Txt(1).Caption());
     EXPECT_EQ("42", main.Txt(2).Caption());
-    for (int row = 0; row < app::ToolCount; ++row) {
+    for (int row = 0; row < rules::ToolCount; ++row) {
         EXPECT_EQ(0, main.UCh(row).Value()) << row;
         EXPECT_TRUE(rowEnabled(main, row)) << row;
     }
@@ -126,8 +126,8 @@ TEST_F(MainWindow, EditsLeaveTheWindowChangedEvenWhenUndone) {
 TEST_F(MainWindow, DefaultEnablesEveryRowAndWritesNothing) {
     load();
     SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
-    for (int row = 0; row < app::ToolCount; ++row) {
-        EXPECT_EQ(app::Tools[row].defaultCommandLine, main.Txt(row).Caption());
+    for (int row = 0; row < rules::ToolCount; ++row) {
+        EXPECT_EQ(rules::Tools[row].defaultCommandLine, main.Txt(row).Caption());
         EXPECT_EQ(0, main.UCh(row).Value());
         EXPECT_TRUE(rowEnabled(main, row));
         EXPECT_FALSE(LocalMachine.exists(keyOf(row)));
@@ -142,9 +142,9 @@ TEST_F(MainWindow, DefaultFillsInTheLineWhoseProgramThisWindowsHas) {
     const ScratchSystemRoot system;
     ASSERT_EQ(std::string::npos, system.path().find(' ')) << "the stock lines are unquoted";
     load();
-    const std::string backup = app::Tools[0].defaultCommandLine;
-    const std::string cleanup = app::Tools[1].defaultCommandLine;
-    const std::string defrag = app::Tools[2].defaultCommandLine;
+    const std::string backup = rules::Tools[0].defaultCommandLine;
+    const std::string cleanup = rules::Tools[1].defaultCommandLine;
+    const std::string defrag = rules::Tools[2].defaultCommandLine;
     const struct {
         const char* situation;
         std::vector<std::string> programs;
@@ -162,10 +162,10 @@ TEST_F(MainWindow, DefaultFillsInTheLineWhoseProgramThisWindowsHas) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
         system.Holds(c.programs);
-        for (int row = 0; row < app::ToolCount; ++row)
+        for (int row = 0; row < rules::ToolCount; ++row)
             main.Txt(row).SetCaption("");
         SendMessageA(main.UCmd(mc::DefaultButton).Hwnd(), BM_CLICK, 0, 0);
-        for (int row = 0; row < app::ToolCount; ++row)
+        for (int row = 0; row < rules::ToolCount; ++row)
             EXPECT_EQ(c.lines[row], main.Txt(row).Caption()) << row;
         if (!c.programs.empty()) {
             EXPECT_EQ("", main.ULSt(0).Caption());
@@ -186,9 +186,9 @@ TEST_F(MainWindow, SavingDefaultsWritesExpandableStringsTheShellCanUse) {
 
     // Nothing had been read, yet a REG_SZ holding %SystemRoot% would reach
     // the shell unexpanded: each stock line is stored as REG_EXPAND_SZ.
-    for (int row = 0; row < app::ToolCount; ++row) {
-        EXPECT_EQ((Stored{REG_EXPAND_SZ, app::Tools[row].defaultCommandLine}), storedValue(row));
-        EXPECT_EQ(expanded(app::Tools[row].defaultCommandLine), main.Txt(row).Caption());
+    for (int row = 0; row < rules::ToolCount; ++row) {
+        EXPECT_EQ((Stored{REG_EXPAND_SZ, rules::Tools[row].defaultCommandLine}), storedValue(row));
+        EXPECT_EQ(expanded(rules::Tools[row].defaultCommandLine), main.Txt(row).Caption());
     }
     EXPECT_TRUE(clean(main));
     EXPECT_EQ(False, main.SaveSettings()) << "a second save right after writes nothing";
@@ -528,13 +528,13 @@ TEST_F(MainWindow, AClickOnAnotherButtonWhileAboutHasTheFocusIsNotStolen) {
     press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ASSERT_EQ(2u, SendInput(2, press, sizeof(INPUT)));
-    for (int i = 0; i < 100 && main.Txt(0).Caption() != app::Tools[0].defaultCommandLine; ++i) {
+    for (int i = 0; i < 100 && main.Txt(0).Caption() != rules::Tools[0].defaultCommandLine; ++i) {
         ui::ProcessPendingMessages();
         Sleep(20);
     }
 
     EXPECT_EQ(main.UCmd(mc::DefaultButton).Hwnd(), GetFocus());
-    EXPECT_EQ(app::Tools[0].defaultCommandLine, main.Txt(0).Caption()) << "the click was lost";
+    EXPECT_EQ(rules::Tools[0].defaultCommandLine, main.Txt(0).Caption()) << "the click was lost";
 }
 
 // Leaving the window for another one takes the focus away from "About"
@@ -785,7 +785,7 @@ TEST_F(MainWindow, CancellingTheQuestionWhenClosingKeepsTheWindowOpen) {
 // not signal a watch on a key when that key is deleted, which the empty
 // parent's deletion in between tries.
 TEST_F(MainWindow, FollowsTheToolKeysParentDeletedAndCreatedAgain) {
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         storeText(row, REG_SZ, "C:\\old\\tool.exe");
     load();
     std::string parent = keyOf(0);
@@ -806,7 +806,7 @@ TEST_F(MainWindow, FollowsTheToolKeysParentDeletedAndCreatedAgain) {
     const std::string explorer = parent.substr(0, parent.rfind('\\'));
     elsewhere([&] { RegDeleteTreeA(HKEY_LOCAL_MACHINE, explorer.c_str()); });
     ui::ProcessPendingMessages();
-    for (int row = 0; row < app::ToolCount; ++row) {
+    for (int row = 0; row < rules::ToolCount; ++row) {
         SCOPED_TRACE(row);
         const std::string line = "C:\\again\\tool" + std::to_string(row) + ".exe";
         elsewhere([&] { storeText(row, REG_SZ, line); });
@@ -822,12 +822,12 @@ namespace {
 
 // Counts the texts set in the three rows' boxes.
 struct TextSettings {
-    static inline HWND boxes[app::ToolCount];
-    static inline int counts[app::ToolCount];
+    static inline HWND boxes[rules::ToolCount];
+    static inline int counts[rules::ToolCount];
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_SETTEXT)
-            for (int row = 0; row < app::ToolCount; ++row)
+            for (int row = 0; row < rules::ToolCount; ++row)
                 counts[row] += call->hwnd == boxes[row];
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
@@ -839,7 +839,7 @@ using unique_hook =
 
 TEST_F(MainWindow, ABurstOfChangesMadeElsewhereGivesOneRefresh) {
     load();
-    for (int row = 0; row < app::ToolCount; ++row) {
+    for (int row = 0; row < rules::ToolCount; ++row) {
         TextSettings::boxes[row] = main.Txt(row).Hwnd();
         TextSettings::counts[row] = 0;
     }
@@ -851,18 +851,18 @@ TEST_F(MainWindow, ABurstOfChangesMadeElsewhereGivesOneRefresh) {
     };
     // Each write is seen as it comes.
     for (int round = 0; round < 3; ++round)
-        for (int row = 0; row < app::ToolCount; ++row) {
+        for (int row = 0; row < rules::ToolCount; ++row) {
             storeText(row, REG_SZ, line(round, row));
             ui::ProcessPendingMessages();
         }
     EXPECT_TRUE(runUntil([&] {
-        for (int row = 0; row < app::ToolCount; ++row)
+        for (int row = 0; row < rules::ToolCount; ++row)
             if (main.Txt(row).Caption() != line(2, row))
                 return false;
         return true;
     }));
     runUntil([] { return false; }, 600); // time enough for a second refresh
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         EXPECT_EQ(1, TextSettings::counts[row]) << row;
     EXPECT_TRUE(clean(main));
 }

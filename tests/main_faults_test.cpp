@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/Tools.h"
 #include "registry/RegistryError.h"
+#include "rules/Tools.h"
 #include "support/Answers.h"
 #include "support/MainWindow.h"
 #include "support/Program.h"
@@ -37,7 +37,7 @@ constexpr const char* Saved = "Changes has been save successful";
 // every denial was lifted.
 void expectToolKeysRemoved() {
     removeToolKeys();
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         EXPECT_FALSE(LocalMachine.exists(keyOf(row))) << keyOf(row) << " is left behind";
 }
 
@@ -186,7 +186,7 @@ TEST(ShellObject, IsThereUnlessThisRunDisablesIt) {
 // it as REG_EXPAND_SZ; the value setter alone writes "C:\new.exe" as REG_SZ.
 TEST_F(SavingWindow, TheShellObjectWritesIntoTheRedirectionAndNotTheMachine) {
     std::vector<std::optional<KeyContents>> machineKeys;
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         machineKeys.push_back(machine.MachineKey(keyOf(row)));
     const HRESULT created = createShellObject();
     if (shellObjectDisabled()) {
@@ -203,7 +203,7 @@ TEST_F(SavingWindow, TheShellObjectWritesIntoTheRedirectionAndNotTheMachine) {
     const DWORD type = shellObjectDisabled() ? REG_SZ : REG_EXPAND_SZ;
     EXPECT_EQ((RawValue{type, bytesOf("C:\\new.exe\0"s)}), machine.Scratch().get("", keyOf(0)))
         << "seen in the scratch key itself";
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         EXPECT_EQ(machineKeys[row], machine.MachineKey(keyOf(row)))
             << "the machine's own " << keyOf(row);
 }
@@ -360,7 +360,7 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
     for (const BadData& entry : badData()) {
         SCOPED_TRACE("type " + std::to_string(entry.type) + ", " +
                      std::to_string(entry.bytes.size()) + " bytes, " + entry.what);
-        for (int row = 0; row < app::ToolCount; ++row)
+        for (int row = 0; row < rules::ToolCount; ++row)
             store(keyOf(row), entry.type, entry.bytes);
         // The registry may report other bytes than were stored (Wine adds a
         // missing terminator); the rules apply to what it reports.
@@ -382,7 +382,7 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
         EXPECT_EQ(expected.error, error);
         if (expected.error || error)
             continue;
-        for (int row = 0; row < app::ToolCount; ++row) {
+        for (int row = 0; row < rules::ToolCount; ++row) {
             EXPECT_EQ(0, main.UCh(row).Value()) << row;
             EXPECT_TRUE(sameText(expected.text, main.Txt(row).Caption())) << "row " << row;
         }
@@ -455,7 +455,7 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
 // A record of one of the tool keys or of a key below one.
 bool insideAToolKey(const std::string& record) {
     const std::string key = record.substr(0, record.find('\n'));
-    for (int row = 0; row < app::ToolCount; ++row) {
+    for (int row = 0; row < rules::ToolCount; ++row) {
         const std::string tool = "HKEY_LOCAL_MACHINE\\"s + keyOf(row);
         if (startsWithNoCase(key, tool) && (key.size() == tool.size() || key[tool.size()] == '\\'))
             return true;
@@ -503,7 +503,7 @@ TEST_F(ToolKeys, AWholeSessionChangesNothingOutsideTheThreeToolKeys) {
 
         ASSERT_TRUE(clickRemote(program.Button("Default")));
         EXPECT_EQ(Saved, clickRemoteAndReadMessage(program, program.Button("Apply")));
-        EXPECT_EQ((Stored{REG_EXPAND_SZ, app::Tools[0].defaultCommandLine}), storedValue(0));
+        EXPECT_EQ((Stored{REG_EXPAND_SZ, rules::Tools[0].defaultCommandLine}), storedValue(0));
 
         ASSERT_TRUE(clickRemote(switches[1]));
         EXPECT_EQ(Saved, clickRemoteAndReadMessage(program, program.Button("Apply")));

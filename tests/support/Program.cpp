@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Tools.h"
+#include "rules/Tools.h"
 #include "Text.h"
 #include "WindowAccess.h"
 
@@ -175,7 +175,7 @@ void ProgramTest::SetUp() {
         GTEST_SKIP() << "this case starts Quillmere.exe, which changes the machine's own tool "
                         "keys; it runs only where QUILLMERE_DISPOSABLE_REGISTRY=1 says the "
                         "registry is disposable, as scripts/test does for its Wine prefix";
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         saved_.push_back(snapshotKey(HKEY_LOCAL_MACHINE, keyOf(row)));
 }
 

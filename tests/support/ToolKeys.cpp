@@ -2,7 +2,7 @@
 
 #include <sddl.h>
 
-#include "app/Tools.h"
+#include "rules/Tools.h"
 #include "Text.h"
 
 namespace support {
@@ -63,11 +63,11 @@ void build(HKEY key, const KeyContents& contents) {
 } // namespace
 
 const char* keyOf(int row) {
-    return app::Tools[row].keyPath;
+    return rules::Tools[row].keyPath;
 }
 
 void removeToolKeys() {
-    for (int row = 0; row < app::ToolCount; ++row)
+    for (int row = 0; row < rules::ToolCount; ++row)
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyOf(row));
 }
 

@@ -9,7 +9,7 @@
 
 #include <array>
 
-namespace app {
+namespace rules {
 
 struct Tool {
     const char* name;
@@ -63,4 +63,4 @@ inline constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key chang
 // showed, and a save leaves the key alone unless the row is edited.
 inline constexpr StatusText UnreadableText{"Key cannot be read", "Unreadable"};
 
-} // namespace app
+} // namespace rules

@@ -1,4 +1,4 @@
-#include "app/ProgramRights.h"
+#include "rules/ProgramRights.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -7,7 +7,7 @@
 
 #include "base/Handles.h"
 
-namespace app {
+namespace rules {
 
 namespace {
 
@@ -179,4 +179,4 @@ std::string WhoCanReplace(std::string_view path) {
     return sentence;
 }
 
-} // namespace app
+} // namespace rules

@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
+#include "rules/CommandLine.h"
 
 #include <optional>
 
-namespace app {
+namespace rules {
 
 namespace {
 
@@ -162,4 +162,4 @@ std::string QuotedIfSpaced(const std::string& path) {
     return path.find(' ') == std::string::npos ? path : '"' + path + '"';
 }
 
-} // namespace app
+} // namespace rules

@@ -5,13 +5,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
-#include "app/CommandLine.h"
-#include "app/Tools.h"
 #include "registry/Registry.h"
+#include "rules/CommandLine.h"
+#include "rules/Tools.h"
 
-namespace app {
+namespace rules {
 
 // A row as the user sees it: its tool switched off (its key absent) or on with
 // a command line.
@@ -88,4 +89,13 @@ const char* DefaultCommandLine(int tool);
 // switched-off row.
 ProgramCheck StatusOf(const Row& row);
 
-} // namespace app
+// The stored line with its program in double quotes and its arguments kept;
+// nothing when no cut of it names a program that exists. The rules cut the
+// expanded line at its blanks, but an environment reference such as
+// %ProgramFiles% may hold blanks of its own, and the line keeps its
+// references: so each cut of the stored line, shortest first, is quoted and
+// asked of the rules until they find the program. In an object of its own:
+// only a repair needs it.
+std::optional<std::string> QuotedProgram(const std::string& stored);
+
+} // namespace rules

@@ -4,13 +4,13 @@
 
 #include <string_view>
 
-#include "app/CommandLine.h"
+#include "rules/CommandLine.h"
 
-namespace app {
+namespace rules {
 
 // The row's status on this machine, and who can replace its program. Touches
 // only local fixed drives.
 ProgramCheck CheckProgram(std::string_view commandLine);
 ProgramStatus ProbeProgram(std::string_view commandLine);
 
-} // namespace app
+} // namespace rules

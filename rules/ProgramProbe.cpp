@@ -1,14 +1,14 @@
-#include "app/ProgramProbe.h"
+#include "rules/ProgramProbe.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "app/ProgramRights.h"
 #include "base/Environment.h"
+#include "rules/ProgramRights.h"
 
-namespace app {
+namespace rules {
 
 namespace {
 
@@ -65,7 +65,7 @@ public:
         return folders;
     }
 
-    std::string WhoCanReplace(std::string_view path) override { return app::WhoCanReplace(path); }
+    std::string WhoCanReplace(std::string_view path) override { return rules::WhoCanReplace(path); }
 };
 
 } // namespace
@@ -79,4 +79,4 @@ ProgramStatus ProbeProgram(std::string_view commandLine) {
     return CheckProgram(commandLine).status;
 }
 
-} // namespace app
+} // namespace rules

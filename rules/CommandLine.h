@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace rules {
 
 // What a row shows: "Program not found", "Path needs quotes", who can replace
 // the program, or nothing. NotProbed shows nothing too: the line is blank
@@ -61,4 +61,4 @@ ProgramCheck CheckCommandLine(std::string_view commandLine, ProgramFacts& facts)
 // would try "C:\\Program.exe" first.
 std::string QuotedIfSpaced(const std::string& path);
 
-} // namespace app
+} // namespace rules

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace rules {
 
 enum class Guarded { Program, Folder };
 
@@ -25,4 +25,4 @@ PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAcc
 // tell.
 std::string WhoCanReplace(std::string_view path);
 
-} // namespace app
+} // namespace rules

@@ -1,12 +1,12 @@
-#include "app/ToolRules.h"
+#include "rules/ToolRules.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "app/ProgramProbe.h"
 #include "registry/ValueCodec.h"
+#include "rules/ProgramProbe.h"
 
-namespace app {
+namespace rules {
 
 StoredValue ReadStored(Registry& registry, int tool) {
     registry.KeyName(Tools[tool].keyPath);
@@ -90,4 +90,4 @@ ProgramCheck StatusOf(const Row& row) {
     return row.off ? ProgramCheck{ProgramStatus::NotProbed, {}} : CheckProgram(row.line);
 }
 
-} // namespace app
+} // namespace rules
