@@ -68,12 +68,26 @@ void Main::OnUChClick(int index) {
 void Main::ShowProgramStatus(int row) {
     const StatusText* text = nullptr;
     ProgramCheck check{ProgramStatus::NotProbed, {}};
+    const Row current = RowOf(row);
     if (changedElsewhere_[row]) {
         text = &ChangedElsewhereText;
     } else if (unreadable_[row]) {
         text = &UnreadableText;
     } else {
-        check = StatusOf(RowOf(row));
+        switch (KeyStatusOf(current, read_[row])) {
+        case KeyStatus::NoLine:
+            text = &NoLineText;
+            break;
+        case KeyStatus::Unexpanded:
+            text = &UnexpandedText;
+            break;
+        case KeyStatus::LostInCodePage:
+            text = &CodePageText;
+            break;
+        case KeyStatus::Usable:
+            check = StatusOf(current);
+            break;
+        }
         switch (check.status) {
         case ProgramStatus::NotFound:
             text = &NotFoundText;

@@ -111,11 +111,11 @@ private:
     // Puts the key's row into the window; `read_` then holds the row exactly
     // as the controls took it.
     void ShowRow(int row, ReadRow read);
-    // ShowRow for a key that another program may have filled with a value
-    // the rules cannot turn into a line: the row then keeps what it shows and
-    // says that its key cannot be read.
-    void ShowReadableRow(int row, StoredValue stored);
-    // LoadSettings after a save, with ShowReadableRow's tolerance.
+    // ShowRow for a key that another program may have filled with what the
+    // rules cannot turn into a row: the row then keeps what it shows and says
+    // that its key cannot be read.
+    void ShowFoundRow(int row, ReadRow read, bool loading);
+    // LoadSettings after a save.
     void ReloadSettings();
 
     // Changes made elsewhere: the watch on the tool keys' parent signals, the

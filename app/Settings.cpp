@@ -36,36 +36,44 @@ Row Main::RowOf(int row) {
 
 void Main::LoadSettings() {
     for (int i = 0; i < ToolCount; ++i)
-        ShowRow(i, ReadTool(*registry_, i));
+        ShowFoundRow(i, ReadTool(*registry_, i), true);
 }
 
 void Main::ShowRow(int row, ReadRow read) {
     const bool wasFlagged = changedElsewhere_[row] || unreadable_[row];
     changedElsewhere_[row] = unreadable_[row] = false;
-    UCh(row).SetValue(read.row.off ? 1 : 0);
-    Txt(row).SetCaption(read.row.line);
-    // What the controls hold, which a text box may cut short (at a NUL).
-    read.row = RowOf(row);
+    const KeyStatus was = KeyStatusOf(RowOf(row), read_[row]);
+    // Taken before the controls change, so that the status their handlers
+    // bring up judges the key just read.
     read_[row] = std::move(read);
-    if (wasFlagged)
+    UCh(row).SetValue(read_[row].row.off ? 1 : 0);
+    Txt(row).SetCaption(read_[row].row.line);
+    // What the controls hold, which a text box may cut short (at a NUL).
+    read_[row].row = RowOf(row);
+    if (wasFlagged || was != KeyStatusOf(read_[row].row, read_[row]))
         ShowProgramStatus(row);
 }
 
 void Main::ReloadSettings() {
     for (int i = 0; i < ToolCount; ++i)
-        ShowReadableRow(i, ReadStored(*registry_, i));
+        ShowFoundRow(i, RowFound(*registry_, i, ReadStored(*registry_, i)), false);
 }
 
-void Main::ShowReadableRow(int row, StoredValue stored) {
-    try {
-        ShowRow(row, RowFrom(*registry_, std::move(stored)));
-    } catch (const RegistryError&) {
-        // What another program wrote must not end the program, with the
-        // user's edits: the row stays as it was, and as it is not edited, a
-        // save leaves the key alone.
-        if (!std::exchange(unreadable_[row], true))
-            ShowProgramStatus(row);
+void Main::ShowFoundRow(int row, ReadRow read, bool loading) {
+    if (!read.unreadable) {
+        ShowRow(row, std::move(read));
+        return;
     }
+    // What another program wrote must not end the program, with the user's
+    // edits: the row stays as it was, and as it is not edited, a save leaves
+    // the key alone. A load takes the row as it stands for the key's; a
+    // refresh keeps the last read, so that a save of an edit still asks.
+    if (loading) {
+        read.row = RowOf(row);
+        read_[row] = std::move(read);
+    }
+    if (!std::exchange(unreadable_[row], true))
+        ShowProgramStatus(row);
 }
 
 void Main::RefreshChangedRows() {
@@ -85,7 +93,7 @@ void Main::RefreshChangedRows() {
             }
             continue;
         }
-        ShowReadableRow(i, std::move(now));
+        ShowFoundRow(i, RowFound(*registry_, i, std::move(now)), false);
     }
     registry_->ValueType(valueType);
     SettingsChanged = wasChanged;
@@ -96,10 +104,15 @@ Boolean Main::SaveSettings() {
     if (SettingsChanged == False)
         return False;
 
+    // A row whose key could not be read, left as it was, is not written and
+    // needs no line.
     Rows rows;
-    for (int i = 0; i < ToolCount; ++i)
+    Rows checked;
+    for (int i = 0; i < ToolCount; ++i) {
         rows[i] = RowOf(i);
-    if (const int missing = FirstWithoutCommandLine(rows); missing >= 0) {
+        checked[i] = unreadable_[i] && !Edited(i) ? Row{} : rows[i];
+    }
+    if (const int missing = FirstWithoutCommandLine(checked); missing >= 0) {
         SetMessage(Tools[missing].missingMessage);
         dialogs::MSG::Instance().ShowModal();
         return False;
@@ -155,7 +168,7 @@ Boolean Main::SaveSettings() {
             std::exchange(allSwitchedOff, false))
             SetMessage(Tools[i].keptMessage);
         // Quillmere's own writes are no change made elsewhere.
-        read_[i] = {rows[i], ReadStored(*registry_, i)};
+        read_[i] = {rows[i], ReadStored(*registry_, i), std::nullopt, false};
     }
     SettingsChanged = False;
     return True;

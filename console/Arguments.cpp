@@ -81,14 +81,16 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     Command& command = parsed.command;
     std::optional<Action> action;
     std::vector<std::string> operands;
-    bool usage = false;
+    std::optional<Action> instead; // Usage or Version: nothing is read
+
     const auto fail = [&](std::string why) {
         if (parsed.error.empty())
             parsed.error = std::move(why);
     };
 
     for (const std::string& argument : arguments) {
-        const bool lineExpected = action == Action::Set && operands.size() == 1;
+        // No program is called "/?": after set TOOL it still asks for help.
+        const bool lineExpected = action == Action::Set && operands.size() == 1 && argument != "/?";
         if (!lineExpected && IsSwitch(argument)) {
             std::string_view name = std::string_view(argument).substr(1);
             if (argument[0] == '-' && name.size() > 1 && name[0] == '-')
@@ -98,7 +100,9 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
             else if (SameName(name, "json"))
                 command.json = true;
             else if (name == "?" || SameName(name, "h") || SameName(name, "help"))
-                usage = true;
+                instead = Action::Usage;
+            else if (SameName(name, "version"))
+                instead = instead.value_or(Action::Version);
             else
                 fail("Unknown switch: " + argument);
         } else if (!action) {
@@ -130,9 +134,9 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
             fail(rules::Tools[command.tool].missingMessage);
     }
 
-    if (usage) {
+    if (instead) {
         parsed = {};
-        parsed.command.action = Action::Usage;
+        parsed.command.action = *instead;
     }
     return parsed;
 }
@@ -155,6 +159,7 @@ std::string UsageText() {
         "  quillmerec off TOOL                  switch one tool off (its key deleted)\r\n"
         "  quillmerec default [TOOL]            write this Windows' Default line for one\r\n"
         "                                       or every tool\r\n"
+        "  quillmerec /version                  the version\r\n"
         "  quillmerec /?                        this text\r\n"
         "\r\n"
         "TOOL is " +
@@ -165,12 +170,17 @@ std::string UsageText() {
         "/stock  a line that is none of the tool's stock lines is a finding too\r\n"
         "/json   the whole report as one JSON object on one line\r\n"
         "\r\n"
-        "Findings: the program is not found (not-found), its path needs quotes\r\n"
-        "(needs-quotes), an account other than the system's own can change it or its\r\n"
-        "folder (replaceable), with /stock the line is not a stock line (not-stock).\r\n"
-        "A switched-off tool is never a finding. A repair puts quotes around a path that\r\n"
-        "needs them and writes the Default line into a row with any other finding. The\r\n"
-        "last line of the report is the verdict. Writing needs an administrator.\r\n"
+        "Findings: an enabled key has no line (no-line), a REG_SZ line holds a\r\n"
+        "%reference% the shell does not expand (unexpanded), the program is not found\r\n"
+        "(not-found), its path needs quotes (needs-quotes), an account other than the\r\n"
+        "system's own can change it or its folder (replaceable), with /stock the line\r\n"
+        "is not a stock line (not-stock). A switched-off tool is never a finding; a key\r\n"
+        "that cannot be read, or not in this code page, is reported and left alone.\r\n"
+        "A repair stores an unexpanded line as REG_EXPAND_SZ, puts quotes around a path\r\n"
+        "that needs them, and writes the Default line into a row with any other\r\n"
+        "finding, where that line starts a program here. Nothing that is stored already\r\n"
+        "is written. The last line names what was changed and the verdict, or starts\r\n"
+        "with Error N: when the registry refused. Writing needs an administrator.\r\n"
         "\r\n"
         "Exit codes:\r\n";
     for (const ExitCodeMeaning& row : ExitCodes)

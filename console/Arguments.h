@@ -10,7 +10,7 @@
 
 namespace console {
 
-enum class Action { Check, Repair, Set, Off, Default, Usage };
+enum class Action { Check, Repair, Set, Off, Default, Usage, Version };
 
 // The tools as the command line and the JSON report name them, in row order.
 inline constexpr std::array<const char*, rules::ToolCount> ToolIds{"backup", "cleanup", "defrag"};
@@ -31,7 +31,8 @@ struct Parsed {
 
 // The arguments after the program's name. Switches start with "/" or "-" and
 // are matched in any case, as are commands and tools; set's LINE is taken as
-// it stands, whatever it starts with. "/?" anywhere asks for the usage text.
+// it stands, whatever it starts with, but for "/?": "/?" anywhere asks for the
+// usage text, and "/version" for the version.
 Parsed ParseArguments(const std::vector<std::string>& arguments);
 
 // The command's name as the command line spells it ("check" for Usage).

@@ -9,6 +9,7 @@
 
 #include "console/Text.h"
 #include "registry/ValueCodec.h"
+#include "res/version.h"
 
 namespace console {
 
@@ -35,45 +36,51 @@ struct Write {
 using Judgement = std::array<Judged, rules::ToolCount>;
 using Writes = std::array<std::optional<Write>, rules::ToolCount>;
 
-// Reads and judges every tool; false, with the refusal noted, when the
-// registry refused a read (the value rules raise for references the system
-// cannot expand).
-bool JudgeAll(Registry& registry, const Command& command, Judgement& judged, Report& report) {
-    for (int tool = 0; tool < rules::ToolCount; ++tool) {
-        try {
-            judged[tool] = Judge(registry, tool, command.stock);
-        } catch (const RegistryError& error) {
-            report.refusal = {tool, error.Number(), Utf8(error.Description())};
-            return false;
-        }
+// Reads and judges every tool. A key that cannot be read is its own tool's
+// failure and stops no other.
+Judgement JudgeAll(Registry& registry, const Command& command) {
+    Judgement judged;
+    for (int tool = 0; tool < rules::ToolCount; ++tool)
+        judged[tool] = Judge(registry, tool, command.stock);
+    return judged;
+}
+
+std::optional<Write> Planned(const Command& command, const Judged& judged, int tool) {
+    std::optional<Write> write;
+    switch (command.action) {
+    case Action::Repair:
+        if (const std::optional<Mended> mended = MendOf(judged, tool))
+            write = {mended->row, mended->mend == Mend::Quote    ? "quoted"
+                                  : mended->mend == Mend::Retype ? "expandable"
+                                                                 : "default"};
+        return write;
+    case Action::Set:
+        write = {{false, command.line}, "set"};
+        break;
+    case Action::Off:
+        write = {{true, {}}, "off"};
+        break;
+    case Action::Default:
+        if (const char* line = rules::StartingDefaultLine(tool))
+            write = {{false, line}, "default"};
+        break;
+    case Action::Check:
+    case Action::Usage:
+    case Action::Version:
+        break;
     }
-    return true;
+    // What the key holds already is not written again: registry auditing
+    // then sees only real changes.
+    if (write && !Changes(judged, write->row))
+        write.reset();
+    return write;
 }
 
 Writes Planned(const Command& command, const Judgement& judged) {
     Writes writes;
-    for (int tool = 0; tool < rules::ToolCount; ++tool) {
-        if (command.tool >= 0 && command.tool != tool)
-            continue;
-        switch (command.action) {
-        case Action::Repair:
-            if (const std::optional<Mended> mended = MendOf(judged[tool], tool))
-                writes[tool] = {mended->row, mended->mend == Mend::Quote ? "quoted" : "default"};
-            break;
-        case Action::Set:
-            writes[tool] = {{false, command.line}, "set"};
-            break;
-        case Action::Off:
-            writes[tool] = {{true, {}}, "off"};
-            break;
-        case Action::Default:
-            writes[tool] = {{false, rules::DefaultCommandLine(tool)}, "default"};
-            break;
-        case Action::Check:
-        case Action::Usage:
-            break;
-        }
-    }
+    for (int tool = 0; tool < rules::ToolCount; ++tool)
+        if (command.tool < 0 || command.tool == tool)
+            writes[tool] = Planned(command, judged[tool], tool);
     return writes;
 }
 
@@ -105,6 +112,9 @@ Written(Registry& registry, const Writes& writes, const Judgement& judged, Repor
 
 ToolReport ReportOf(int tool, const Judged& judged) {
     const StoredValue& stored = judged.read.stored;
+    std::optional<rules::Unreadable> failure = ReadFailure(judged.read);
+    if (failure)
+        failure->text = Utf8(failure->text);
     return {tool,
             !judged.read.row.off,
             Utf8(judged.storedLine),
@@ -112,7 +122,30 @@ ToolReport ReportOf(int tool, const Judged& judged) {
             Utf8(judged.read.row.line),
             judged.findings,
             std::nullopt,
-            Utf8(judged.replaceableBy)};
+            Utf8(judged.replaceableBy),
+            std::move(failure)};
+}
+
+// The computer's name and the time, for a report gathered from many.
+void Stamp(Report& report) {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (GetComputerNameW(name, &size))
+        report.computer = base::Narrowed(std::wstring(name, size), CP_UTF8);
+    // ISO 8601 in UTC: 2026-12-08T17:05:09Z.
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    report.time = std::to_string(now.wYear);
+    for (const auto& [separator, value] : {std::pair{'-', now.wMonth},
+                                           {'-', now.wDay},
+                                           {'T', now.wHour},
+                                           {':', now.wMinute},
+                                           {':', now.wSecond}}) {
+        report.time += separator;
+        report.time += static_cast<char>('0' + value / 10);
+        report.time += static_cast<char>('0' + value % 10);
+    }
+    report.time += 'Z';
 }
 
 } // namespace
@@ -121,12 +154,12 @@ Report Run(const Command& command) {
     Report report;
     report.command = CommandWord(command.action);
     report.stock = command.stock;
+    report.version = QUILLMERE_VERSION_TEXT;
     Registry registry;
     registry.KeyClass(RootKey::LocalMachine);
 
-    Judgement judged;
-    if (!JudgeAll(registry, command, judged, report))
-        return report;
+    Stamp(report);
+    Judgement judged = JudgeAll(registry, command);
 
     std::array<std::optional<Change>, rules::ToolCount> changes;
     const Writes writes = Planned(command, judged);
@@ -141,12 +174,7 @@ Report Run(const Command& command) {
         } else {
             changes = Written(registry, writes, judged, report);
             // The report shows the keys as they are now, judged afresh.
-            Judgement after;
-            Report reread;
-            if (JudgeAll(registry, command, after, reread))
-                judged = std::move(after);
-            else if (!report.refusal)
-                report.refusal = reread.refusal;
+            judged = JudgeAll(registry, command);
         }
     }
 

@@ -4,45 +4,86 @@
 #include <string_view>
 #include <utility>
 
+#include "base/Text.h"
 #include "registry/ValueCodec.h"
 #include "rules/StockLines.h"
 
 namespace console {
 
+std::optional<rules::Unreadable> ReadFailure(const rules::ReadRow& read) {
+    if (read.lostInCodePage)
+        return rules::Unreadable{ERROR_NO_UNICODE_TRANSLATION,
+                                 base::SystemMessage(ERROR_NO_UNICODE_TRANSLATION)};
+    return read.unreadable;
+}
+
 Judged Judge(Registry& registry, int tool, bool stock) {
     Judged judged{rules::ReadTool(registry, tool), {}, {}, {}};
-    const StoredValue& stored = judged.read.stored;
+    const rules::ReadRow& read = judged.read;
+    const StoredValue& stored = read.stored;
     judged.storedLine = stored.read && stored.type == ValueTypeCode::ExpandString
                             ? decodeValueData(stored.type, stored.data, stored.data.size()).toText()
-                            : judged.read.row.line;
-    if (judged.read.row.off)
+                            : read.row.line;
+    if (read.row.off || ReadFailure(read))
         return judged;
-    rules::ProgramCheck check = rules::StatusOf(judged.read.row);
+    switch (rules::KeyStatusOf(read.row, read)) {
+    case rules::KeyStatus::NoLine:
+        judged.findings.push_back(&NoLine);
+        return judged;
+    case rules::KeyStatus::Unexpanded:
+        // The shell looks for a program named with the reference itself.
+        judged.findings.push_back(&Unexpanded);
+        return judged;
+    case rules::KeyStatus::LostInCodePage:
+    case rules::KeyStatus::Usable:
+        break;
+    }
+    rules::ProgramCheck check = rules::StatusOf(read.row);
     judged.replaceableBy = std::move(check.replaceableBy);
     for (const StatusFinding& finding : StatusFindings)
-        if (finding.status == check.status)
+        if (finding.status == check.status ||
+            (finding.status == rules::ProgramStatus::Replaceable && !judged.replaceableBy.empty() &&
+             check.status != finding.status))
             judged.findings.push_back(&finding.finding);
     if (stock && !rules::IsStockLine(tool, judged.storedLine))
         judged.findings.push_back(&NotStock);
     return judged;
 }
 
+bool Changes(const Judged& judged, const rules::Row& row) {
+    const rules::ReadRow& read = judged.read;
+    if (row.off)
+        return !read.row.off || read.unreadable;
+    const std::int32_t type =
+        rules::NeedsExpandString(row) ? ValueTypeCode::ExpandString : ValueTypeCode::String;
+    return !(read.stored.read && read.stored.type == type && judged.storedLine == row.line);
+}
+
 std::optional<Mended> MendOf(const Judged& judged, int tool) {
     if (judged.findings.empty())
         return std::nullopt;
-    Mend mend = Mend::Quote;
+    Mend mend = Mend::Retype;
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
-    const std::optional<std::string> line =
-        mend == Mend::Default ? std::optional<std::string>(rules::DefaultCommandLine(tool))
-                              : rules::QuotedProgram(judged.storedLine);
+    std::optional<std::string> line;
+    switch (mend) {
+    case Mend::Retype:
+        line = judged.storedLine;
+        break;
+    case Mend::Quote:
+        line = rules::QuotedProgram(judged.storedLine);
+        break;
+    case Mend::Default:
+        // A Default that would not start mends nothing, and the line it would
+        // replace may be the administrator's own.
+        if (const char* starting = rules::StartingDefaultLine(tool))
+            line = starting;
+        break;
+    }
     if (!line)
         return std::nullopt;
     const rules::Row row{false, *line};
-    const std::int32_t type =
-        rules::NeedsExpandString(row) ? ValueTypeCode::ExpandString : ValueTypeCode::String;
-    const StoredValue& stored = judged.read.stored;
-    if (stored.read && stored.type == type && judged.storedLine == *line)
+    if (!Changes(judged, row))
         return std::nullopt;
     return Mended{row, mend};
 }

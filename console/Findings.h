@@ -13,9 +13,10 @@
 
 namespace console {
 
-// Default outranks Quote: a row that needs both would be quoted and then
-// replaced.
-enum class Mend { Quote, Default };
+// A later mend outranks an earlier one: a row that needs both would be
+// mended and then replaced. Retype keeps the line and stores it as
+// REG_EXPAND_SZ.
+enum class Mend { Retype, Quote, Default };
 
 struct Finding {
     const char* id;   // for scripts: never changed once released
@@ -37,6 +38,10 @@ inline constexpr std::array<StatusFinding, 3> StatusFindings{{
      {"replaceable", rules::ReplaceableText.full, Mend::Default}},
 }};
 
+// An enabled key the shell can do nothing with, whatever its program.
+inline constexpr Finding NoLine{"no-line", rules::NoLineText.full, Mend::Default};
+inline constexpr Finding Unexpanded{"unexpanded", rules::UnexpandedText.full, Mend::Retype};
+
 inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
 
 // A tool's key as one read found it, and what is wrong with it.
@@ -49,9 +54,19 @@ struct Judged {
     std::string replaceableBy;
 };
 
-// One read of the tool's key (ReadTool), judged with no further registry call.
-// `stock`: a line that is none of the tool's stock lines is a finding too.
+// One read of the tool's key (ReadTool), judged as the shell would read it:
+// a key it cannot use is a finding before its program is looked at. A key
+// that cannot be read, or not in this code page, has no finding: it is not
+// judged at all. `stock`: a line that is none of the tool's stock lines is a
+// finding too.
 Judged Judge(Registry& registry, int tool, bool stock);
+
+// Why the key gives no row that can be judged, when it does not.
+std::optional<rules::Unreadable> ReadFailure(const rules::ReadRow& read);
+
+// Whether writing `row` would change what the key holds: a run that would
+// write what is there already writes nothing.
+bool Changes(const Judged& judged, const rules::Row& row);
 
 struct Mended {
     rules::Row row;
@@ -59,8 +74,8 @@ struct Mended {
 };
 
 // What a repair writes into the row, or nothing: the row has no finding, its
-// mend would store what is stored already, or the program the quotes belong
-// around cannot be told.
+// mend would store what is stored already, the program the quotes belong
+// around cannot be told, or no Default line would start here.
 std::optional<Mended> MendOf(const Judged& judged, int tool);
 
 } // namespace console

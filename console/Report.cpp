@@ -1,5 +1,6 @@
 #include "console/Report.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "console/Arguments.h"
@@ -66,15 +67,34 @@ void AppendFindingTexts(std::string& out, const ToolReport& tool) {
         if (i > 0)
             out += ", ";
         out += tool.findings[i]->text;
-        if (tool.findings[i] == &StatusFindings.back().finding) {
+        if (tool.findings[i]->text == rules::ReplaceableText.full) {
             out += ": ";
             AppendEscaped(out, tool.replaceableBy, false);
         }
     }
 }
 
+// "Error 5: Disk Cleanup: Access is denied."
+void AppendFailure(std::string& out, int tool, std::int32_t number, const std::string& text) {
+    out += "Error ";
+    out += std::to_string(number);
+    out += ": ";
+    if (tool >= 0) {
+        out += rules::Tools[tool].name;
+        out += ": ";
+    }
+    AppendEscaped(out, text, false);
+}
+
 void AppendToolLine(std::string& out, const ToolReport& tool) {
     out += rules::Tools[tool.tool].name;
+    if (tool.failure) {
+        out += ": cannot be read (";
+        AppendFailure(out, -1, tool.failure->number, tool.failure->text);
+        out += ')';
+        out += LineEnd;
+        return;
+    }
     out += tool.on ? ": on, " : ": off";
     if (tool.on)
         AppendEscaped(out, tool.line, false);
@@ -113,6 +133,15 @@ void AppendToolJson(std::string& out, const ToolReport& tool) {
     }
     out += ']';
     AppendField(out, "replaceableBy", tool.replaceableBy, !tool.replaceableBy.empty());
+    out += ",\"error\":";
+    if (tool.failure) {
+        out += "{\"number\":";
+        out += std::to_string(tool.failure->number);
+        AppendField(out, "text", tool.failure->text);
+        out += '}';
+    } else {
+        out += "null";
+    }
     out += ",\"changed\":";
     if (tool.change) {
         out += '{';
@@ -144,7 +173,10 @@ std::string Verdict(const Report& report) {
         return "Nothing could be read.";
     const std::size_t count = FindingCount(report);
     if (count == 0)
-        return "No findings.";
+        return std::any_of(report.tools.begin(), report.tools.end(),
+                           [](const ToolReport& tool) { return tool.failure.has_value(); })
+                   ? "No findings in the keys that could be read."
+                   : "No findings.";
     std::string verdict = std::to_string(count);
     verdict += count == 1 ? " finding: " : " findings: ";
     bool first = true;
@@ -161,19 +193,52 @@ std::string Verdict(const Report& report) {
     return verdict;
 }
 
+std::string LastLine(const Report& report) {
+    std::string changed;
+    for (const ToolReport& tool : report.tools) {
+        if (!tool.change)
+            continue;
+        changed += changed.empty() ? "" : ", ";
+        changed += rules::Tools[tool.tool].name;
+        changed += " (";
+        changed += tool.change->how;
+        changed += ')';
+    }
+    std::string line;
+    const ToolReport* unread = nullptr;
+    for (const ToolReport& tool : report.tools)
+        if (!unread && tool.failure)
+            unread = &tool;
+    if (report.refusal || unread) {
+        if (report.refusal)
+            AppendFailure(line, report.refusal->tool, report.refusal->number, report.refusal->text);
+        else
+            AppendFailure(line, unread->tool, unread->failure->number, unread->failure->text);
+        if (!changed.empty())
+            line += "; changed " + changed;
+        return line;
+    }
+    if (!changed.empty())
+        line = "Changed " + changed + "; ";
+    return line + Verdict(report);
+}
+
 std::string ReportText(const Report& report) {
     std::string text;
     if (report.tools.empty())
         return text;
     for (const ToolReport& tool : report.tools)
         AppendToolLine(text, tool);
-    text += Verdict(report);
+    text += LastLine(report);
     text += LineEnd;
     return text;
 }
 
 std::string ReportJson(const Report& report) {
     std::string json = "{";
+    AppendField(json, "version", report.version);
+    AppendField(json, "computer", report.computer);
+    AppendField(json, "time", report.time);
     AppendField(json, "command", report.command);
     AppendLiteral(json, "stock", report.stock ? "true" : "false");
     json += ",\"tools\":[";
@@ -185,6 +250,7 @@ std::string ReportJson(const Report& report) {
     json += ']';
     AppendLiteral(json, "findings", std::to_string(FindingCount(report)));
     AppendField(json, "verdict", Verdict(report));
+    AppendField(json, "summary", LastLine(report));
     json += ",\"error\":";
     if (const std::optional<Refusal>& refusal = report.refusal) {
         json += '{';
@@ -203,23 +269,24 @@ std::string ReportJson(const Report& report) {
 
 std::string RefusalText(const Report& report) {
     std::string text;
-    if (!report.refusal)
-        return text;
-    text = "quillmerec: ";
-    if (report.refusal->tool >= 0) {
-        text += rules::Tools[report.refusal->tool].name;
-        text += ": ";
-    }
-    text += "error ";
-    text += std::to_string(report.refusal->number);
-    text += ": ";
-    AppendEscaped(text, report.refusal->text, false);
-    text += LineEnd;
+    const auto append = [&text](int tool, std::int32_t number, const std::string& why) {
+        text += "quillmerec: ";
+        AppendFailure(text, tool, number, why);
+        text += LineEnd;
+    };
+    for (const ToolReport& tool : report.tools)
+        if (tool.failure)
+            append(tool.tool, tool.failure->number, tool.failure->text);
+    if (report.refusal)
+        append(report.refusal->tool, report.refusal->number, report.refusal->text);
     return text;
 }
 
 ExitCode ExitCodeOf(const Report& report) {
-    if (report.refusal)
+    const bool unread =
+        std::any_of(report.tools.begin(), report.tools.end(),
+                    [](const ToolReport& tool) { return tool.failure.has_value(); });
+    if (report.refusal || unread)
         return RegistryRefused;
     return FindingCount(report) == 0 ? NothingFound : Found;
 }

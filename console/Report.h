@@ -29,6 +29,8 @@ struct ToolReport {
     std::vector<const Finding*> findings;
     std::optional<Change> change;
     std::string replaceableBy; // who can change what, when replaceable
+    // Why the key could not be read, when it could not: it is then not judged.
+    std::optional<rules::Unreadable> failure;
 };
 
 // What the registry refused, and where: tool -1 when it was no one tool's.
@@ -41,6 +43,10 @@ struct Refusal {
 struct Report {
     const char* command = "check";
     bool stock = false;
+    // Which quillmerec, where and when: a fleet's reports are read side by side.
+    const char* version = "";
+    std::string computer;
+    std::string time; // UTC, ISO 8601
     std::vector<ToolReport> tools;
     std::optional<Refusal> refusal;
 };
@@ -50,11 +56,16 @@ std::string RegistryTypeName(std::int32_t code);
 
 // "No findings." or "2 findings: Disk Cleanup: Program not found; ...".
 std::string Verdict(const Report& report);
-// The lines for standard output, the verdict last; nothing when no tool could
-// be read.
+// The line fleet engines keep: what the registry refused first, as "Error N:
+// Tool: text", else what was changed and the verdict ("Changed Disk Cleanup
+// (default); No findings.").
+std::string LastLine(const Report& report);
+// The lines for standard output, LastLine last; nothing when no tool could be
+// read.
 std::string ReportText(const Report& report);
 std::string ReportJson(const Report& report);
-// The line for standard error when the registry refused something; else "".
+// The lines for standard error, one for each refusal and each key that could
+// not be read; else "".
 std::string RefusalText(const Report& report);
 ExitCode ExitCodeOf(const Report& report);
 

@@ -12,6 +12,7 @@
 #include "console/ExitCode.h"
 #include "console/Report.h"
 #include "console/Text.h"
+#include "res/version.h"
 
 using namespace console;
 
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
         }
         if (parsed.command.action == Action::Usage) {
             Write(STD_OUTPUT_HANDLE, UsageText());
+            return NothingFound;
+        }
+        if (parsed.command.action == Action::Version) {
+            Write(STD_OUTPUT_HANDLE, "quillmerec " QUILLMERE_VERSION_TEXT "\r\n");
             return NothingFound;
         }
         const Report report = Run(parsed.command);

@@ -1,8 +1,14 @@
 #include "rules/ToolRules.h"
 
+#include <windows.h>
+
+#include <versionhelpers.h>
+
 #include <algorithm>
 #include <utility>
 
+#include "base/Handles.h"
+#include "base/Text.h"
 #include "registry/ValueCodec.h"
 #include "rules/ProgramProbe.h"
 
@@ -15,14 +21,93 @@ StoredValue ReadStored(Registry& registry, int tool) {
 
 ReadRow RowFrom(Registry& registry, StoredValue stored) {
     Row row{stored.keyExists == 1, registry.ValueOf(stored).toText()};
-    return {std::move(row), std::move(stored)};
+    return {std::move(row), std::move(stored), std::nullopt, false};
+}
+
+namespace {
+
+std::wstring WideKeyPath(int tool) {
+    return base::Widened(Tools[tool].keyPath, CP_ACP);
+}
+
+// The registry's refusal to open a key that Stored found closed; 0 when the
+// key is simply not there. The Registry class calls both "switched off".
+LSTATUS OpenRefusal(int tool) {
+    base::unique_hkey key;
+    const LSTATUS status =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideKeyPath(tool).c_str(), 0, KEY_QUERY_VALUE, key.put());
+    return status == ERROR_FILE_NOT_FOUND || status == ERROR_SUCCESS ? 0 : status;
+}
+
+// The registry's class reads text through the ANSI functions. Where the
+// program's manifest cannot make that UTF-8 (Windows before 10 1903, Server
+// 2016 and 2019), a character the code page lacks comes back as "?": the
+// key's text is read once more as UTF-16 and compared.
+bool LostInCodePage(int tool, const StoredValue& stored) {
+    if (GetACP() == CP_UTF8 || !stored.read ||
+        (stored.type != ValueTypeCode::String && stored.type != ValueTypeCode::ExpandString))
+        return false;
+    std::wstring wide(stored.data.size() + 1, L'\0');
+    DWORD size = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+    DWORD type = 0;
+    for (;;) {
+        const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, WideKeyPath(tool).c_str(), nullptr,
+                                            RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                                            &type, wide.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            wide.resize(size / sizeof(wchar_t) + 1);
+            size = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+            continue;
+        }
+        // Changed or gone since the first read: the next read tells.
+        if (status != ERROR_SUCCESS)
+            return false;
+        break;
+    }
+    wide.resize(wcsnlen(wide.c_str(), size / sizeof(wchar_t)));
+    const std::string narrow =
+        decodeValueData(stored.type, stored.data, stored.data.size()).toText();
+    return base::Widened(narrow, CP_ACP) != wide;
+}
+
+} // namespace
+
+ReadRow RowFound(Registry& registry, int tool, StoredValue stored) {
+    if (stored.keyExists == 1) {
+        if (const LSTATUS refusal = OpenRefusal(tool))
+            return {
+                {false, {}}, std::move(stored), Unreadable{refusal, base::SystemMessage(refusal)}};
+        return RowFrom(registry, std::move(stored));
+    }
+    const bool lost = LostInCodePage(tool, stored);
+    try {
+        ReadRow read = RowFrom(registry, stored);
+        read.lostInCodePage = lost;
+        return read;
+    } catch (const RegistryError& error) {
+        return {{false, {}}, std::move(stored), Unreadable{error.Number(), error.Description()}};
+    }
+}
+
+bool WithoutCommandLine(const Row& row) {
+    return !row.off && row.line.find_first_not_of(" \t") == std::string::npos;
 }
 
 int FirstWithoutCommandLine(const Rows& rows) {
-    for (int i = 0; i < ToolCount; ++i)
-        if (!rows[i].off && rows[i].line.find_first_not_of(' ') == std::string::npos)
-            return i;
-    return -1;
+    const auto found = std::find_if(rows.begin(), rows.end(), WithoutCommandLine);
+    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+}
+
+KeyStatus KeyStatusOf(const Row& row, const ReadRow& read) {
+    if (WithoutCommandLine(row))
+        return KeyStatus::NoLine;
+    if (row.off || Edited(row, read))
+        return KeyStatus::Usable;
+    if (read.lostInCodePage)
+        return KeyStatus::LostInCodePage;
+    return read.stored.type == ValueTypeCode::String && NeedsExpandString(row)
+               ? KeyStatus::Unexpanded
+               : KeyStatus::Usable;
 }
 
 RowFlags ChangedElsewhere(Registry& registry, const RowFlags& rows, const StoredValues& expected,
@@ -73,17 +158,20 @@ bool WriteRow(Registry& registry, int tool, const Row& row, bool expand) {
     return true;
 }
 
-const char* DefaultCommandLine(int tool) {
-    // Both lines are judged by the rules of the row's status, so that "Default"
+const char* StartingDefaultLine(int tool) {
+    // Each line is judged by the rules of the row's status, so that "Default"
     // does not fill in a line its own row then calls broken.
-    for (const char* line : {Tools[tool].defaultCommandLine, Tools[tool].successorCommandLine}) {
+    static const bool server = IsWindowsServer();
+    const Tool& lines = Tools[tool];
+    for (const char* line : {server ? lines.serverCommandLine : nullptr, lines.defaultCommandLine,
+                             lines.successorCommandLine}) {
         if (!line)
             continue;
         const ProgramStatus status = ProbeProgram(line);
         if (status == ProgramStatus::Fine || status == ProgramStatus::NotProbed)
             return line;
     }
-    return Tools[tool].defaultCommandLine;
+    return nullptr;
 }
 
 ProgramCheck StatusOf(const Row& row) {

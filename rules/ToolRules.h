@@ -22,12 +22,27 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
+// Why a key that is there gives no row: the registry refused to open it (its
+// access list), or the system cannot expand its value. As the registry or
+// the value rules number and describe it.
+struct Unreadable {
+    std::int32_t number = 0;
+    std::string text;
+    bool operator==(const Unreadable&) const = default;
+};
+
 // A tool's key as one read found it: the row it gives, and the key as stored
 // (existence, type, raw bytes), which a later read is compared with to tell a
 // change made elsewhere.
 struct ReadRow {
     Row row;
     StoredValue stored;
+    // Set when the key gives no row; the row is then switched on with no line.
+    std::optional<Unreadable> unreadable;
+    // The line holds characters the ANSI code page could not: it reads as
+    // another line than the key holds, which must never be judged or written
+    // back as if it were the key's.
+    bool lostInCodePage = false;
 };
 
 using Rows = std::array<Row, ToolCount>;
@@ -44,9 +59,17 @@ StoredValue ReadStored(Registry& registry, int tool);
 // cannot expand.
 ReadRow RowFrom(Registry& registry, StoredValue stored);
 
-// Reads the tool's key once into its row.
+// RowFrom for a key that may hold anything another program wrote: a key
+// refused or a value the system cannot expand gives an unreadable row instead
+// of raising. Asks the registry again only where the first read cannot tell:
+// whether a key that did not open is there (one call for a switched-off row),
+// and, where the program does not run in UTF-8, whether the text survived
+// the ANSI code page (one call for a row with a line).
+ReadRow RowFound(Registry& registry, int tool, StoredValue stored);
+
+// Reads the tool's key once into its row, as RowFound.
 inline ReadRow ReadTool(Registry& registry, int tool) {
-    return RowFrom(registry, ReadStored(registry, tool));
+    return RowFound(registry, tool, ReadStored(registry, tool));
 }
 
 // The user has changed the row since its last read.
@@ -54,9 +77,20 @@ inline bool Edited(const Row& row, const ReadRow& read) {
     return row != read.row;
 }
 
-// The first enabled row without a command line (blanks alone count as none),
-// whose message stops a save; -1 when every enabled row has one.
+// An enabled row without a command line: blanks (spaces or tabs) alone count
+// as none, and the shell's button would start nothing.
+bool WithoutCommandLine(const Row& row);
+
+// The first enabled row without a command line, whose message stops a save;
+// -1 when every enabled row has one.
 int FirstWithoutCommandLine(const Rows& rows);
+
+// What keeps the shell from using a key as it stands, before its program is
+// looked at: no line, a reference in a REG_SZ, which the shell does not
+// expand, or a line the code page changed. `row` is the row as it will be
+// written: the key's own faults count only while it is as read.
+enum class KeyStatus { Usable, NoLine, Unexpanded, LostInCodePage };
+KeyStatus KeyStatusOf(const Row& row, const ReadRow& read);
 
 // Which of the rows marked in `rows` were changed elsewhere: their keys hold
 // something else now than `expected`, and `now` what they hold.
@@ -80,10 +114,16 @@ bool WriteRow(Registry& registry, int tool, const Row& row, bool expand);
 // takes a REG_SZ as it stands: a line with a reference needs REG_EXPAND_SZ.
 bool NeedsExpandString(const Row& row);
 
-// The stock line where this Windows still has its program, or else the line of
-// the program that replaced it, either only where the row would say nothing
-// about it; with neither, the stock line.
-const char* DefaultCommandLine(int tool);
+// The first of the tool's lines for this Windows (on Windows Server its own,
+// then the stock line, then the line of the program that replaced it) that
+// the row would say nothing about; null when none of them would start.
+const char* StartingDefaultLine(int tool);
+
+// "Default" in the window: StartingDefaultLine, or else the stock line.
+inline const char* DefaultCommandLine(int tool) {
+    const char* line = StartingDefaultLine(tool);
+    return line ? line : Tools[tool].defaultCommandLine;
+}
 
 // What a row says about its program, with who can replace it: nothing for a
 // switched-off row.

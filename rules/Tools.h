@@ -18,6 +18,9 @@ struct Tool {
     // Null where the stock line still works on every Windows the program runs
     // on (disk cleanup's).
     const char* successorCommandLine;
+    // The line Windows Server sets, where it differs: its backup is the
+    // Windows Server Backup snap-in.
+    const char* serverCommandLine;
     const char* missingMessage;
     const char* keptMessage;
 };
@@ -29,14 +32,15 @@ inline constexpr std::array<Tool, 3> Tools{{
     {"Backup Utility",
      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\BackupPath",
      "%SystemRoot%\\system32\\ntbackup.exe", "%SystemRoot%\\system32\\sdclt.exe",
-     "No Backup Path Selected", "Backup Utility could not be switched off"},
+     "%SystemRoot%\\system32\\wbadmin.msc", "No Backup Path Selected",
+     "Backup Utility could not be switched off"},
     {"Disk Cleanup",
      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\CleanupPath",
-     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", nullptr, "No Cleanup Path Selected",
+     "%SystemRoot%\\system32\\cleanmgr.exe /D %c", nullptr, nullptr, "No Cleanup Path Selected",
      "Disk Cleanup could not be switched off"},
     {"Defragmenter",
      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\DefragPath",
-     "%systemroot%\\system32\\dfrg.msc %c:", "%systemroot%\\system32\\dfrgui.exe",
+     "%systemroot%\\system32\\dfrg.msc %c:", "%systemroot%\\system32\\dfrgui.exe", nullptr,
      "No Defragment Path Selected", "Defragmenter could not be switched off"},
 }};
 
@@ -62,5 +66,14 @@ inline constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key chang
 // turn into a line (an expansion the system refuses): the row keeps what it
 // showed, and a save leaves the key alone unless the row is edited.
 inline constexpr StatusText UnreadableText{"Key cannot be read", "Unreadable"};
+// An enabled key without a line (blanks alone, or no unnamed value): the
+// shell's button starts nothing.
+inline constexpr StatusText NoLineText{"No command line", "No line"};
+// A REG_SZ line with an environment reference: the shell takes it as it
+// stands, and no program is called "%SystemRoot%\...".
+inline constexpr StatusText UnexpandedText{"Reference not expanded", "Not expanded"};
+// A line with characters the ANSI code page cannot hold, on a Windows that
+// does not run the program in UTF-8: read, it is another line than stored.
+inline constexpr StatusText CodePageText{"Not in this code page", "Code page"};
 
 } // namespace rules

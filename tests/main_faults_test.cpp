@@ -136,12 +136,31 @@ DWORD percentRuleType(const std::string& text) {
                : REG_SZ;
 }
 
+// The status of a row whose key cannot be read, in the form that fits.
+bool saysUnreadable(app::Main& main, int row) {
+    const std::string shown = main.ULSt(row).Caption();
+    return shown == "Key cannot be read" || shown == "Unreadable";
+}
+
 // The saving cases run once with the shell object and once without it (a
 // second ctest entry); either way a success message means every enabled row's
 // key holds the row's text with a type the shell can use.
 class SavingWindow : public FaultWindow {};
 
 } // namespace
+
+// A key the account may not read is no switched-off tool: its row says it
+// cannot be read, and a save leaves it alone.
+TEST_F(FaultWindow, AKeyThatCannotBeReadIsNeitherOffNorWritten) {
+    storeText(1, REG_SZ, "C:\\clean.exe");
+    KeyDenial denial(HKEY_LOCAL_MACHINE, keyOf(1), KEY_QUERY_VALUE);
+    ASSERT_TRUE(denial.Active());
+    load();
+    EXPECT_TRUE(saysUnreadable(main, 1)) << main.ULSt(1).Caption();
+    main.Txt(0).SetCaption("C:\\backup.exe");
+    EXPECT_EQ(True, main.SaveSettings());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LocalMachine.openStatus(keyOf(1), KEY_QUERY_VALUE));
+}
 
 // Windows refuses the deletion for the denied DELETE right. Wine grants DELETE
 // whatever the access list says, but enforces the denied listing: the sub-key
@@ -281,6 +300,7 @@ std::vector<BadData> badData() {
     table.push_back({REG_EXPAND_SZ, "%SystemRoot%\\system32\\ntbackup.exe\0"s, "a reference"});
     table.push_back({REG_EXPAND_SZ, "%QUILLMERE_UNSET%\\x.exe\0"s, "an unknown reference"});
     table.push_back({REG_EXPAND_SZ, "%\0"s, "a lone percent sign"});
+    table.push_back({REG_EXPAND_SZ, "%SystemRoot%" + letters(40000) + '\0', "an expansion refused"});
     table.push_back({REG_DWORD, "\xFF\xFF\xFF\xFF"s, "-1"});
     table.push_back({REG_DWORD, "\x2A\x00\x00\x00"s, "42"});
     table.push_back({REG_DWORD_BIG_ENDIAN, "\x00\x00\x00\x2A"s, "42 big-endian"});
@@ -355,7 +375,9 @@ Outcome expectedRow(DWORD type, const std::string& bytes) {
 
 } // namespace
 
-TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError) {
+// A value whose expansion fails with the documented error leaves its row as
+// it was, saying so, and the window goes on.
+TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrSaysTheKeyCannotBeRead) {
     load();
     for (const BadData& entry : badData()) {
         SCOPED_TRACE("type " + std::to_string(entry.type) + ", " +
@@ -379,7 +401,9 @@ TEST_F(FaultWindow, BadDataInTheToolKeysLoadsAsADefinedTextOrTheDocumentedError)
             ADD_FAILURE() << "undocumented error: " << other.what();
             continue;
         }
-        EXPECT_EQ(expected.error, error);
+        EXPECT_EQ(std::nullopt, error);
+        for (int row = 0; expected.error && row < rules::ToolCount; ++row)
+            EXPECT_TRUE(saysUnreadable(main, row)) << main.ULSt(row).Caption();
         if (expected.error || error)
             continue;
         for (int row = 0; row < rules::ToolCount; ++row) {

@@ -79,7 +79,7 @@ expect "bad command line's output" "$(cat "$work/out")" ''
 expect "cleanup after a bad command line" "$(stored CleanupPath)" 'REG_SZ    C:\quillmere fleet test\nothing.exe /D %c'
 
 run 0 repair
-expect verdict "$(verdict)" 'No findings.'
+expect verdict "$(verdict)" 'Changed Disk Cleanup (default), Defragmenter (quoted); No findings.'
 expect cleanup "$(stored CleanupPath)" 'REG_EXPAND_SZ    %SystemRoot%\system32\cleanmgr.exe /D %c'
 expect defrag "$(stored DefragPath)" 'REG_SZ    "C:\quillmere fleet test\defrag tool.exe" /x'
 
@@ -102,4 +102,43 @@ expect defrag "$(stored DefragPath)" 'REG_EXPAND_SZ    %systemroot%\system32\dfr
 
 run 0 off defrag
 expect "switched-off defrag" "$(stored DefragPath)" ''
+run 0 off defrag /json
+json 'report["tools"][2]["changed"] is None'
+run 0 set backup "${backup#REG_EXPAND_SZ    }" /json
+json '[t["changed"] for t in report["tools"]] == [None, None, None]'
+run 0 set backup /?
+expect "backup after set /?" "$(stored BackupPath)" "$backup"
+
+# Keys the shell cannot use: a reference in a REG_SZ, which repair stores as
+# REG_EXPAND_SZ, and a line of blanks, which gets the Default line.
+store BackupPath REG_SZ '%SystemRoot%\system32\sdclt.exe'
+store CleanupPath REG_SZ "$(printf ' \t ')"
+run 1 check /json
+json '[t["findings"] for t in report["tools"]] == [["unexpanded"], ["no-line"], []]'
+run 0 repair
+expect backup "$(stored BackupPath)" 'REG_EXPAND_SZ    %SystemRoot%\system32\sdclt.exe'
+expect cleanup "$(stored CleanupPath)" 'REG_EXPAND_SZ    %SystemRoot%\system32\cleanmgr.exe /D %c'
+
+# With no Default that starts, a repair leaves the administrator's line.
+if [[ " ${made[*]} " == *" $system32/cleanmgr.exe "* ]]; then
+  rm "$system32/cleanmgr.exe"
+  store CleanupPath REG_SZ 'C:\Vendor\clean.exe'
+  run 1 repair
+  expect "cleanup without a Default" "$(stored CleanupPath)" 'REG_SZ    C:\Vendor\clean.exe'
+  touch "$system32/cleanmgr.exe"
+fi
+
+# A value the system cannot expand: that row alone cannot be read, says so
+# last, and stops neither a change of another tool nor its own switching off.
+python3 -c 'import sys
+data = ("%SystemRoot%\\" + "a" * 40000 + "\0").encode("ascii")
+print("REGEDIT4\n\n[" + sys.argv[1] + "]\n@=hex(2):" + ",".join("%02x" % b for b in data))' \
+  "HKEY_LOCAL_MACHINE${parent#HKLM}\\CleanupPath" >"$work/long.reg"
+(cd "$work" && wine reg import long.reg >/dev/null 2>&1)
+run 3 check
+expect verdict "$(verdict)" 'Error 5: Disk Cleanup: Invalid argument: environment references cannot be expanded'
+run 3 set defrag 'C:\quillmere fleet test\nothing.exe'
+expect defrag "$(stored DefragPath)" 'REG_SZ    C:\quillmere fleet test\nothing.exe'
+run 1 off cleanup
+expect "cleanup switched off" "$(stored CleanupPath)" ''
 echo "quillmerec checked, repaired and switched off as expected"
