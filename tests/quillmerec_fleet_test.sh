@@ -4,9 +4,10 @@
 # quotes), then check, check /json read back by a JSON parser, a bad command
 # line, repair and repair /stock. The keys and the files made for the test are
 # put back afterwards, and the keys compared with what they were.
-#   quillmerec_fleet_test.sh <quillmerec.exe>
+#   quillmerec_fleet_test.sh <quillmerec.exe> <the same without its manifest>
 set -euo pipefail
 program=$1
+ansi=$2
 if [ "${QUILLMERE_DISPOSABLE_REGISTRY:-}" != 1 ]; then
   echo "Skipped: QUILLMERE_DISPOSABLE_REGISTRY=1 does not say this registry may be changed"
   exit 77
@@ -141,4 +142,11 @@ run 3 set defrag 'C:\quillmere fleet test\nothing.exe'
 expect defrag "$(stored DefragPath)" 'REG_SZ    C:\quillmere fleet test\nothing.exe'
 run 1 off cleanup
 expect "cleanup switched off" "$(stored CleanupPath)" ''
+
+# Where the code page cannot hold a line, it is neither judged nor mended.
+store CleanupPath REG_SZ 'C:\Tools\Резерв\b.exe'
+program=$ansi run 3 repair
+expect verdict "$(verdict | cut -d: -f1,2)" 'Error 1113: Disk Cleanup'
+run 1 check /json
+json 'report["tools"][1]["line"] == "C:\\Tools\\Резерв\\b.exe"'
 echo "quillmerec checked, repaired and switched off as expected"
