@@ -11,10 +11,12 @@
 namespace console {
 
 std::optional<rules::Unreadable> ReadFailure(const rules::ReadRow& read) {
+    std::optional<rules::Unreadable> failure = read.unreadable;
     if (read.lostInCodePage)
-        return rules::Unreadable{ERROR_NO_UNICODE_TRANSLATION,
-                                 base::SystemMessage(ERROR_NO_UNICODE_TRANSLATION)};
-    return read.unreadable;
+        failure = rules::Unreadable{ERROR_NO_UNICODE_TRANSLATION, {}};
+    if (failure && failure->text.empty())
+        failure->text = base::SystemMessage(static_cast<DWORD>(failure->number));
+    return failure;
 }
 
 Judged Judge(Registry& registry, int tool, bool stock) {

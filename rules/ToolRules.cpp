@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "base/Handles.h"
-#include "base/Text.h"
 #include "registry/ValueCodec.h"
 #include "rules/ProgramProbe.h"
 
@@ -19,74 +18,59 @@ StoredValue ReadStored(Registry& registry, int tool) {
     return registry.Stored();
 }
 
-ReadRow RowFrom(Registry& registry, StoredValue stored) {
-    Row row{stored.keyExists == 1, registry.ValueOf(stored).toText()};
-    return {std::move(row), std::move(stored), std::nullopt, false};
-}
-
 namespace {
-
-std::wstring WideKeyPath(int tool) {
-    return base::Widened(Tools[tool].keyPath, CP_ACP);
-}
 
 // The registry's refusal to open a key that Stored found closed; 0 when the
 // key is simply not there. The Registry class calls both "switched off".
 LSTATUS OpenRefusal(int tool) {
     base::unique_hkey key;
     const LSTATUS status =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideKeyPath(tool).c_str(), 0, KEY_QUERY_VALUE, key.put());
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, Tools[tool].keyPath, 0, KEY_QUERY_VALUE, key.put());
     return status == ERROR_FILE_NOT_FOUND || status == ERROR_SUCCESS ? 0 : status;
 }
 
-// The registry's class reads text through the ANSI functions. Where the
+// The Registry class reads text through the ANSI functions. Where the
 // program's manifest cannot make that UTF-8 (Windows before 10 1903, Server
-// 2016 and 2019), a character the code page lacks comes back as "?": the
-// key's text is read once more as UTF-16 and compared.
+// 2016 and 2019), a character the code page lacks comes back as "?" or as a
+// look-alike: the key's text is read once more as UTF-16 and asked whether
+// the code page holds it.
 bool LostInCodePage(int tool, const StoredValue& stored) {
     if (GetACP() == CP_UTF8 || !stored.read ||
         (stored.type != ValueTypeCode::String && stored.type != ValueTypeCode::ExpandString))
         return false;
+    // The key paths are ASCII.
+    const std::string_view path = Tools[tool].keyPath;
+    const std::wstring widePath(path.begin(), path.end());
+    // Every character of the ANSI read stands for at least one UTF-16 unit of
+    // the same text: one that does not fit the buffer was not the same.
     std::wstring wide(stored.data.size() + 1, L'\0');
     DWORD size = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
-    DWORD type = 0;
-    for (;;) {
-        const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, WideKeyPath(tool).c_str(), nullptr,
-                                            RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                                            &type, wide.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            wide.resize(size / sizeof(wchar_t) + 1);
-            size = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
-            continue;
-        }
-        // Changed or gone since the first read: the next read tells.
-        if (status != ERROR_SUCCESS)
-            return false;
-        break;
-    }
-    wide.resize(wcsnlen(wide.c_str(), size / sizeof(wchar_t)));
-    const std::string narrow =
-        decodeValueData(stored.type, stored.data, stored.data.size()).toText();
-    return base::Widened(narrow, CP_ACP) != wide;
+    const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, widePath.c_str(), nullptr,
+                                        RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                                        nullptr, wide.data(), &size);
+    if (status != ERROR_SUCCESS)
+        return status == ERROR_MORE_DATA;
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+    return lost;
 }
 
 } // namespace
 
 ReadRow RowFound(Registry& registry, int tool, StoredValue stored) {
-    if (stored.keyExists == 1) {
-        if (const LSTATUS refusal = OpenRefusal(tool))
-            return {
-                {false, {}}, std::move(stored), Unreadable{refusal, base::SystemMessage(refusal)}};
-        return RowFrom(registry, std::move(stored));
-    }
-    const bool lost = LostInCodePage(tool, stored);
-    try {
-        ReadRow read = RowFrom(registry, stored);
-        read.lostInCodePage = lost;
+    ReadRow read{{false, {}}, std::move(stored), std::nullopt, false};
+    if (read.stored.keyExists == 0)
+        read.lostInCodePage = LostInCodePage(tool, read.stored);
+    else if (const LSTATUS refusal = OpenRefusal(tool))
+        read.unreadable = Unreadable{refusal, {}};
+    if (read.unreadable)
         return read;
+    try {
+        read.row = {read.stored.keyExists == 1, registry.ValueOf(read.stored).toText()};
     } catch (const RegistryError& error) {
-        return {{false, {}}, std::move(stored), Unreadable{error.Number(), error.Description()}};
+        read.unreadable = Unreadable{error.Number(), error.Description()};
     }
+    return read;
 }
 
 bool WithoutCommandLine(const Row& row) {

@@ -24,7 +24,8 @@ struct Row {
 
 // Why a key that is there gives no row: the registry refused to open it (its
 // access list), or the system cannot expand its value. As the registry or
-// the value rules number and describe it.
+// the value rules number and describe it; a refusal's text is the system's
+// own for its number, left to a front end that shows it.
 struct Unreadable {
     std::int32_t number = 0;
     std::string text;
@@ -52,19 +53,15 @@ using RowFlags = std::array<bool, ToolCount>;
 StoredValue ReadStored(Registry& registry, int tool);
 
 // The row a key's stored state gives, by the value getter's rules and with no
-// second read: a key that cannot be opened for reading is switched off, a
-// value that cannot be read is an empty line, any other value is its text (a
-// REG_EXPAND_SZ expanded). Sets the registry's ValueType to the type, as
-// ValueData does, and raises what ValueData raises for references the system
-// cannot expand.
-ReadRow RowFrom(Registry& registry, StoredValue stored);
-
-// RowFrom for a key that may hold anything another program wrote: a key
-// refused or a value the system cannot expand gives an unreadable row instead
-// of raising. Asks the registry again only where the first read cannot tell:
+// second read: a key that is not there is switched off, a value that cannot
+// be read is an empty line, any other value is its text (a REG_EXPAND_SZ
+// expanded); ValueType becomes the type, as after ValueData. A key may hold
+// anything another program wrote: one the registry refuses to open, or whose
+// references the system cannot expand, gives an unreadable row instead of
+// raising. Asks the registry again only where the first read cannot tell:
 // whether a key that did not open is there (one call for a switched-off row),
-// and, where the program does not run in UTF-8, whether the text survived
-// the ANSI code page (one call for a row with a line).
+// and, where the program does not run in UTF-8, whether the text survived the
+// ANSI code page (one call for a row with a line).
 ReadRow RowFound(Registry& registry, int tool, StoredValue stored);
 
 // Reads the tool's key once into its row, as RowFound.
