@@ -356,16 +356,15 @@ long total(const CallCounts& counts) {
 // a failed open. Loading a row from an absent key takes a second failed open,
 // which tells a key that is not there from one the registry refuses to open
 // (where the program does not run in UTF-8, a present key's text costs one
-// more read, which this benchmark, run in UTF-8, never makes). A save reads each row it writes right before writing it, to
-// tell a change made elsewhere, and once more after writing it, so that its
-// own write is not taken for one. Writing an enabled row: the value write
-// (create, set, close) and CreateKey (create, close); the shell object's
-// RegWrite then writes the value with calls of its own. Switching a row off:
-// EnumerateKeys (open, one RegEnumKeyA that ends the listing, close) and the
-// deletion (open, delete, close; it goes through NtDeleteKey on the opened key
-// rather than RegDeleteKeyA by name, so that a symbolic link is deleted as the
-// link), then one KeyExists (a failed open) that tells whether the registry
-// refused the deletion. A row the user has not edited is not written at all.
+// more read, which this benchmark, run in UTF-8, never makes). A save reads each row it writes
+// right before writing it, to tell a change made elsewhere, and once more after writing it, so that
+// its own write is not taken for one. Writing an enabled row: the value write (create, set, close)
+// and CreateKey (create, close); the shell object's RegWrite then writes the value with calls of
+// its own. Switching a row off: EnumerateKeys (open, one RegEnumKeyA that ends the listing, close)
+// and the deletion (open, delete, close; it goes through NtDeleteKey on the opened key rather than
+// RegDeleteKeyA by name, so that a symbolic link is deleted as the link), then one KeyExists (a
+// failed open) that tells whether the registry refused the deletion. A row the user has not edited
+// is not written at all.
 CallCounts readPresentKey() {
     return {{"RegOpenKeyExA", 1}, {"RegQueryValueExA", 2}, {"RegCloseKey", 1}};
 }
