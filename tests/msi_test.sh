@@ -1,74 +1,44 @@
 #!/usr/bin/env bash
-# The MSI as an engine runs it, in the test prefix: an older version installed
-# silently, this build's installed over it (one Add/Remove Programs entry, the
-# newer files), both programs, the README, the Start-menu shortcut and
-# InstallDir checked, then the package removed: nothing is left, and the
-# registry exported afterwards is the one exported before.
-#   msi_test.sh <this build's .msi> <an older version's .msi> <this build's README>
+# The MSI in the test prefix: an older version installed silently, this build's over it (its
+# README, both programs, one Add/Remove Programs entry, InstallDir, the shortcut), then removed:
+# no file is left, and every registry value is as before.   msi_test.sh <.msi> <version> <README> <older .msi>
 set -euo pipefail
-msi=$1 older=$2 readme=$3
-if [ "${QUILLMERE_DISPOSABLE_REGISTRY:-}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
-  echo "Skipped: needs QUILLMERE_DISPOSABLE_REGISTRY=1 (this registry may be changed) and an X display for msiexec"
-  exit 77
-fi
-export WINEDEBUG=${WINEDEBUG:--all}
+msi=$1 version=$2 readme=$3 older=$4
+[ "${QUILLMERE_DISPOSABLE_REGISTRY:-}" = 1 ] && [ -n "${DISPLAY:-}" ] ||
+  { echo "Skipped: needs QUILLMERE_DISPOSABLE_REGISTRY=1 and an X display for msiexec"; exit 77; }
 # No menu entries for the Linux desktop: Wine would write them to the home folder.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-work=$(dirname "$msi")/msi-test
-folder="$WINEPREFIX/drive_c/Program Files/Quillmere"
-uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+folder="$WINEPREFIX/drive_c/Program Files/Quillmere" uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
 eventlog='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application'
-rm -rf "$work" && mkdir -p "$work"
-
+rm -rf "$msi-test" && mkdir "$msi-test" && cd "$msi-test"
 fail() { echo "$*" >&2; exit 1; }
-msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn || fail "msiexec $1 $(basename "$2"): exit $?"; }
-# Every value of the machine's and the users' registry, one a line after its
-# key, less the parameters Wine itself rewrites whenever a process starts.
-# Empty keys are left out: Windows Installer keeps its own bookkeeping keys.
+msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn || fail "msiexec $1 $2: exit $?"; }
+# Each registry value after its key, but those Wine rewrites at every start (no
+# empty key: Windows Installer keeps its own); the product codes of our entries.
 snapshot() {
-  local hive
-  for hive in HKLM HKU; do
-    (cd "$work" && wine reg export "$hive" "$1-$hive.reg" /y >/dev/null 2>&1)
-    iconv -f UTF-16 -t UTF-8 "$work/$1-$hive.reg" | tr -d '\r' |
-      awk '/^\[/ { key = $0; skip = /Temporary System Parameters/; next } !skip && NF { print key " " $0 }'
-  done >"$work/$1.reg"
+  for hive in HKLM HKU; do wine reg export $hive $hive.reg /y >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 $hive.reg; done |
+    tr -d '\r' | awk '/^\[/ { key = $0; skip = /Temporary System Parameters/; next } !skip && NF { print key " " $0 }' >"$1"
 }
-entries() { wine reg query "$uninstall" /s 2>/dev/null | tr -d '\r' | grep -c '^    DisplayName    REG_SZ    Quillmere$' || true; }
-shortcuts() { find "$WINEPREFIX/drive_c" -name Quillmere.lnk; }
+products() { wine reg query "$uninstall" /s | tr -d '\r' | awk '/^HKEY/ { key = $0 } /^    DisplayName    REG_SZ    Quillmere$/ { sub(/.*\\/, "", key); print key }'; }
+# Removes what is left. Wine's msiexec also deletes the event source's parent
+# when empty, as in a new prefix (never on Windows): it is put back.
+remove() { for product in $(products); do wine msiexec /x "$product" /qn; done
+  wine reg query "$eventlog" >/dev/null 2>&1 || { wine reg add "$eventlog" /f && wine reg delete "$eventlog" /ve /f; } >/dev/null 2>&1; }
+snapshot before && [ -z "$(products)" ] || fail "Quillmere is installed before the test"
+trap remove EXIT
 
-snapshot before
-(cd "$work" && wine reg export "$eventlog" eventlog.reg /y >/dev/null 2>&1)
-[ ! -e "$folder" ] && [ "$(entries)" = 0 ] || fail "Quillmere is installed before the test"
-# However the test ends, the package goes: a failed run leaves the prefix as it was.
-trap 'wine msiexec /x "$(winepath -w "$msi")" /qn >/dev/null 2>&1 || true' EXIT
-
-msiexec /i "$older"
-cmp -s "$folder/README.md" "$(dirname "$older")/README.md" || fail "the older package's README is not installed"
-msiexec /i "$msi"
-for file in Quillmere.exe quillmerec.exe LICENSE; do
-  [ -s "$folder/$file" ] || fail "$file is not installed"
-done
-cmp -s "$folder/README.md" "$readme" || fail "the upgrade left the older README"
-[ "$(entries)" = 1 ] || fail "$(entries) entries in Add/Remove Programs, not 1"
-wine reg query "$uninstall" /s 2>/dev/null | tr -d '\r' >"$work/entry"
-for value in 'Publisher    REG_SZ    The Quillmere developers' "DisplayVersion    REG_SZ    $(basename "$msi" .msi | cut -d- -f2)" \
-  'HelpLink    REG_SZ    C:\Program Files\Quillmere\README.md'; do
-  grep -qF "    $value" "$work/entry" || fail "Add/Remove Programs has no $value"
-done
-installdir=$(wine reg query 'HKLM\SOFTWARE\Quillmere' /v InstallDir 2>/dev/null | tr -d '\r' | sed -n 's/^    InstallDir    REG_SZ    //p')
-[ "$installdir" = 'C:\Program Files\Quillmere\' ] || fail "InstallDir is '$installdir'"
-# Wine's ProgramMenuFolder is the installing account's even for a
-# per-machine package, so the shortcut is looked for in the whole prefix.
-[ "$(shortcuts | wc -l)" = 1 ] && grep -qa 'Quillmere\.exe' "$(shortcuts)" || fail "no one shortcut to Quillmere.exe"
+msiexec /i "$older" && msiexec /i "$msi"
+cmp -s "$folder/README.md" "$readme" && [ -s "$folder/Quillmere.exe" ] && [ -s "$folder/quillmerec.exe" ] || fail "no newer files"
+[ "$(products | wc -l)" = 1 ] || fail "not one Add/Remove Programs entry: $(products)"
+(wine reg query "$uninstall\\$(products)" && wine reg query 'HKLM\SOFTWARE\Quillmere') | tr -d '\r' | grep -cxF -e \
+  "    DisplayVersion    REG_SZ    $version" -e '    InstallDir    REG_SZ    C:\Program Files\Quillmere\' | grep -qx 2 ||
+  fail "no DisplayVersion $version in Add/Remove Programs, or no InstallDir"
+# Wine's ProgramMenuFolder is the installing account's, even for a per-machine package.
+shortcut=$(find "$WINEPREFIX/drive_c" -name Quillmere.lnk)
+[ "$(wc -l <<<"$shortcut")" = 1 ] && grep -qa 'Quillmere\.exe' "$shortcut" || fail "not one shortcut to Quillmere.exe"
 
 msiexec /x "$msi"
-trap - EXIT
-# Wine's msiexec also deletes the event source's parent, which is empty in a
-# fresh prefix but never on Windows: it is put back for the tests after this.
-wine reg query "$eventlog" >/dev/null 2>&1 || (cd "$work" && wine reg import eventlog.reg >/dev/null 2>&1)
-! wine reg query "$eventlog\Quillmere" >/dev/null 2>&1 &&
-  ! wine reg query 'HKLM\SOFTWARE\Quillmere' >/dev/null 2>&1 || fail "keys left after the removal"
-[ ! -e "$folder" ] && [ -z "$(shortcuts)" ] || fail "files left after the removal: $(find "$folder" 2>/dev/null; shortcuts)"
-snapshot after
-diff "$work/before.reg" "$work/after.reg" >&2 || fail "the registry differs after the removal"
+trap - EXIT && remove
+[ ! -e "$folder" ] && [ ! -e "$shortcut" ] || fail "files are left after the removal"
+snapshot after && diff before after >&2 || fail "registry values differ after the removal"
 echo "The MSI installed, upgraded and removed cleanly"
