@@ -8,10 +8,13 @@ $Expect = @()   # the organisation's own lines: 'TOOL=LINE' or 'TOOL=off'
 [Console]::OutputEncoding = [Text.Encoding]::UTF8
 
 # The MSI's folder comes first: a copy beside the script or one copied by hand
-# may be older than the package the fleet was given.
+# may be older than the package the fleet was given. The MSI writes the 64-bit
+# view, which a 32-bit PowerShell (Intune's default) must ask for by name.
 $folders = @()
-try { $folders += (Get-ItemProperty -LiteralPath 'HKLM:\SOFTWARE\Quillmere' -Name InstallDir -ErrorAction Stop).InstallDir }
-catch { } # not installed by the MSI, or no registry at all
+try {
+  $key = [Microsoft.Win32.RegistryKey]::OpenBaseKey('LocalMachine', 'Registry64').OpenSubKey('SOFTWARE\Quillmere')
+  if ($key) { $folders += $key.GetValue('InstallDir') }
+} catch { } # no registry at all
 $folders += $PSScriptRoot
 if ($env:ProgramW6432) { $folders += Join-Path $env:ProgramW6432 'Quillmere' }
 $places = @($folders | Where-Object { $_ } | ForEach-Object { Join-Path $_ 'quillmerec.exe' })
