@@ -7,6 +7,7 @@ quillmere_packages=(
   cmake make g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev googletest fonts-wine
   wine wine64 xvfb xauth x11-utils imagemagick icoutils
   python3 # its json module reads quillmerec's /json report back in a test
+  wixl osslsigncode openssl # the MSI, and its and the programs' signatures
 )
 
 # Installs the Debian packages that are missing (only as root; otherwise says
