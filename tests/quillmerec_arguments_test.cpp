@@ -39,6 +39,8 @@ const Case Cases[] = {
     {{"default", "DEFRAG"}, true, Action::Default, 2, "", false, false},
     {{"/?"}, true, Action::Usage, -1, "", false, false},
     {{"bogus", "--help"}, true, Action::Usage, -1, "", false, false},
+    {{"set", "backup", "/?"}, true, Action::Usage, -1, "", false, false},
+    {{"check", "-Version"}, true, Action::Version, -1, "", false, false},
     {{"bogus"}, false, Action::Check, -1, "", false, false},
     {{"/force"}, false, Action::Check, -1, "", false, false},
     {{"/"}, false, Action::Check, -1, "", false, false},
