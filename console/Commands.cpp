@@ -9,6 +9,7 @@
 
 #include "console/Text.h"
 #include "registry/ValueCodec.h"
+#include "rules/ChangeEvents.h"
 
 namespace console {
 
@@ -30,6 +31,7 @@ bool IsAdministrator() {
 struct Write {
     rules::Row row;
     const char* how;
+    rules::Change change;
 };
 
 using Judgement = std::array<Judged, rules::ToolCount>;
@@ -58,16 +60,19 @@ Writes Planned(const Command& command, const Judgement& judged) {
         switch (command.action) {
         case Action::Repair:
             if (const std::optional<Mended> mended = MendOf(judged[tool], tool))
-                writes[tool] = {mended->row, mended->mend == Mend::Quote ? "quoted" : "default"};
+                writes[tool] = {mended->row, mended->mend == Mend::Quote ? "quoted" : "default",
+                                mended->mend == Mend::Quote ? rules::Change::Quoted
+                                                            : rules::Change::Restored};
             break;
         case Action::Set:
-            writes[tool] = {{false, command.line}, "set"};
+            writes[tool] = {{false, command.line}, "set", rules::Change::Set};
             break;
         case Action::Off:
-            writes[tool] = {{true, {}}, "off"};
+            writes[tool] = {{true, {}}, "off", rules::Change::Off};
             break;
         case Action::Default:
-            writes[tool] = {{false, rules::DefaultCommandLine(tool)}, "default"};
+            writes[tool] = {
+                {false, rules::DefaultCommandLine(tool)}, "default", rules::Change::Set};
             break;
         case Action::Check:
         case Action::Usage:
@@ -88,7 +93,8 @@ Written(Registry& registry, const Writes& writes, const Judgement& judged, Repor
         const rules::Row& row = writes[tool]->row;
         try {
             // The deletion's refusal is silent: the key is simply still there.
-            if (!rules::WriteRow(registry, tool, row, rules::NeedsExpandString(row)))
+            if (!rules::WriteRowReported(registry, tool, row, rules::NeedsExpandString(row),
+                                         writes[tool]->change, judged[tool].read.stored))
                 report.refusal = {tool, AccessDenied, rules::Tools[tool].keptMessage};
         } catch (const RegistryError& error) {
             report.refusal = {tool, error.Number(), Utf8(error.Description())};
