@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "console/ExitCode.h"
 #include "rules/ToolRules.h"
@@ -74,6 +75,22 @@ std::string ToolList() {
     return list;
 }
 
+// /expect's TOOL=LINE or TOOL=off, into the command; why not, else "".
+std::string Expect(Command& command, const std::string& argument) {
+    const std::size_t equals = argument.find('=');
+    const int tool = ToolNamed(std::string_view(argument).substr(0, equals));
+    if (equals == std::string::npos || tool < 0)
+        return "Not TOOL=LINE or TOOL=off (" + ToolList() + ") after /expect: " + argument;
+    if (command.expected[tool])
+        return "/expect names " + std::string(ToolIds[tool]) + " twice";
+    rules::Rows rows;
+    rows[tool] = {false, argument.substr(equals + 1)};
+    if (rules::FirstWithoutCommandLine(rows) >= 0)
+        return "Missing LINE after /expect " + argument;
+    command.expected[tool] = SameName(rows[tool].line, "off") ? rules::Row{} : rows[tool];
+    return {};
+}
+
 } // namespace
 
 Parsed ParseArguments(const std::vector<std::string>& arguments) {
@@ -82,12 +99,17 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     std::optional<Action> action;
     std::vector<std::string> operands;
     bool usage = false;
+    bool expectation = false; // the argument after /expect, taken as it stands
     const auto fail = [&](std::string why) {
-        if (parsed.error.empty())
+        if (parsed.error.empty() && !why.empty())
             parsed.error = std::move(why);
     };
 
     for (const std::string& argument : arguments) {
+        if (std::exchange(expectation, false)) {
+            fail(Expect(command, argument));
+            continue;
+        }
         const bool lineExpected = action == Action::Set && operands.size() == 1;
         if (!lineExpected && IsSwitch(argument)) {
             std::string_view name = std::string_view(argument).substr(1);
@@ -97,6 +119,8 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
                 command.stock = true;
             else if (SameName(name, "json"))
                 command.json = true;
+            else if (SameName(name, "expect"))
+                expectation = true;
             else if (name == "?" || SameName(name, "h") || SameName(name, "help"))
                 usage = true;
             else
@@ -110,6 +134,8 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
         }
     }
 
+    if (expectation)
+        fail("Missing TOOL=LINE after /expect");
     command.action = action.value_or(Action::Check);
     const CommandName& name = NameOf(command.action);
     if (!operands.empty())
@@ -164,12 +190,15 @@ std::string UsageText() {
         "Switches start with / or - and are matched in any case.\r\n"
         "/stock  a line that is none of the tool's stock lines is a finding too\r\n"
         "/json   the whole report as one JSON object on one line\r\n"
+        "/expect TOOL=LINE  (repeatable; LINE off: switched off) the tool is expected\r\n"
+        "        so, and follows that instead of /stock\r\n"
         "\r\n"
         "Findings: the program is not found (not-found), its path needs quotes\r\n"
         "(needs-quotes), an account other than the system's own can change it or its\r\n"
-        "folder (replaceable), with /stock the line is not a stock line (not-stock).\r\n"
-        "A switched-off tool is never a finding. A repair puts quotes around a path that\r\n"
-        "needs them and writes the Default line into a row with any other finding. The\r\n"
+        "folder (replaceable), with /stock the line is not a stock line (not-stock),\r\n"
+        "with /expect the tool is not as expected (not-expected). A repair puts quotes\r\n"
+        "around a path that needs them and writes the Default line into a row with any\r\n"
+        "other finding, or the expected line (if its program is found) or switch. The\r\n"
         "last line of the report is the verdict. Writing needs an administrator.\r\n"
         "\r\n"
         "Exit codes:\r\n";

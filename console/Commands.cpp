@@ -43,7 +43,7 @@ using Writes = std::array<std::optional<Write>, rules::ToolCount>;
 bool JudgeAll(Registry& registry, const Command& command, Judgement& judged, Report& report) {
     for (int tool = 0; tool < rules::ToolCount; ++tool) {
         try {
-            judged[tool] = Judge(registry, tool, command.stock);
+            judged[tool] = Judge(registry, tool, command.stock, command.expected[tool]);
         } catch (const RegistryError& error) {
             report.refusal = {tool, error.Number(), Utf8(error.Description())};
             return false;
@@ -60,7 +60,10 @@ Writes Planned(const Command& command, const Judgement& judged) {
         switch (command.action) {
         case Action::Repair:
             if (const std::optional<Mended> mended = MendOf(judged[tool], tool))
-                writes[tool] = {mended->row, mended->mend == Mend::Quote ? "quoted" : "default",
+                writes[tool] = {mended->row,
+                                mended->mend == Mend::Quote     ? "quoted"
+                                : mended->mend == Mend::Default ? "default"
+                                                                : "expected",
                                 mended->mend == Mend::Quote ? rules::Change::Quoted
                                                             : rules::Change::Restored};
             break;
@@ -118,7 +121,10 @@ ToolReport ReportOf(int tool, const Judged& judged) {
             Utf8(judged.read.row.line),
             judged.findings,
             std::nullopt,
-            Utf8(judged.replaceableBy)};
+            Utf8(judged.replaceableBy),
+            judged.expected
+                ? std::optional(rules::Row{judged.expected->off, Utf8(judged.expected->line)})
+                : std::nullopt};
 }
 
 } // namespace

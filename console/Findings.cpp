@@ -5,24 +5,29 @@
 #include <utility>
 
 #include "registry/ValueCodec.h"
+#include "rules/ProgramProbe.h"
 #include "rules/StockLines.h"
 
 namespace console {
 
-Judged Judge(Registry& registry, int tool, bool stock) {
-    Judged judged{rules::ReadTool(registry, tool), {}, {}, {}};
+Judged Judge(Registry& registry, int tool, bool stock, const std::optional<rules::Row>& expected) {
+    Judged judged{rules::ReadTool(registry, tool), {}, {}, {}, expected};
     const StoredValue& stored = judged.read.stored;
     judged.storedLine = stored.read && stored.type == ValueTypeCode::ExpandString
                             ? decodeValueData(stored.type, stored.data, stored.data.size()).toText()
                             : judged.read.row.line;
-    if (judged.read.row.off)
+    const bool off = judged.read.row.off;
+    if (expected &&
+        (expected->off != off || (!off && !rules::IsSameLine(judged.storedLine, expected->line))))
+        judged.findings.push_back(&NotExpected);
+    if (off)
         return judged;
     rules::ProgramCheck check = rules::StatusOf(judged.read.row);
     judged.replaceableBy = std::move(check.replaceableBy);
     for (const StatusFinding& finding : StatusFindings)
         if (finding.status == check.status)
             judged.findings.push_back(&finding.finding);
-    if (stock && !rules::IsStockLine(tool, judged.storedLine))
+    if (stock && !expected && !rules::IsStockLine(tool, judged.storedLine))
         judged.findings.push_back(&NotStock);
     return judged;
 }
@@ -33,9 +38,20 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
     Mend mend = Mend::Quote;
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
-    const std::optional<std::string> line =
-        mend == Mend::Default ? std::optional<std::string>(rules::DefaultCommandLine(tool))
-                              : rules::QuotedProgram(judged.storedLine);
+    if (judged.expected && mend != Mend::Expected)
+        return std::nullopt;
+    std::optional<std::string> line;
+    if (mend == Mend::Expected) {
+        // Only ever not expected: the tool is to be switched off, or the line
+        // written, as with the Default only where its program is found.
+        if (judged.expected->off)
+            return Mended{*judged.expected, mend};
+        if (rules::ProbeProgram(judged.expected->line) != rules::ProgramStatus::NotFound)
+            line = judged.expected->line;
+    } else {
+        line = mend == Mend::Default ? std::optional<std::string>(rules::DefaultCommandLine(tool))
+                                     : rules::QuotedProgram(judged.storedLine);
+    }
     if (!line)
         return std::nullopt;
     const rules::Row row{false, *line};

@@ -14,8 +14,8 @@
 namespace console {
 
 // Default outranks Quote: a row that needs both would be quoted and then
-// replaced.
-enum class Mend { Quote, Default };
+// replaced. Expected is a tool's only mend where the organisation set its own.
+enum class Mend { Quote, Default, Expected };
 
 struct Finding {
     const char* id;   // for scripts: never changed once released
@@ -38,6 +38,7 @@ inline constexpr std::array<StatusFinding, 3> StatusFindings{{
 }};
 
 inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
+inline constexpr Finding NotExpected{"not-expected", "Not as expected", Mend::Expected};
 
 // A tool's key as one read found it, and what is wrong with it.
 struct Judged {
@@ -47,11 +48,14 @@ struct Judged {
     std::vector<const Finding*> findings;
     // Who can change what, when the program is replaceable.
     std::string replaceableBy;
+    // The organisation's own line or switch, from /expect.
+    std::optional<rules::Row> expected;
 };
 
 // One read of the tool's key (ReadTool), judged with no further registry call.
-// `stock`: a line that is none of the tool's stock lines is a finding too.
-Judged Judge(Registry& registry, int tool, bool stock);
+// `stock`: a line that is none of the tool's stock lines is a finding too,
+// unless the tool is `expected` otherwise: then a row other than that is.
+Judged Judge(Registry& registry, int tool, bool stock, const std::optional<rules::Row>& expected);
 
 struct Mended {
     rules::Row row;
@@ -59,8 +63,10 @@ struct Mended {
 };
 
 // What a repair writes into the row, or nothing: the row has no finding, its
-// mend would store what is stored already, or the program the quotes belong
-// around cannot be told.
+// mend would store what is stored already, the program the quotes belong
+// around cannot be told, or the expected line's program is not found. A tool
+// with an expectation gets nothing but that: a mend of the expected line's own
+// findings would make it unexpected, and the next repair would put it back.
 std::optional<Mended> MendOf(const Judged& judged, int tool);
 
 } // namespace console

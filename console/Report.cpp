@@ -113,6 +113,9 @@ void AppendToolJson(std::string& out, const ToolReport& tool) {
     }
     out += ']';
     AppendField(out, "replaceableBy", tool.replaceableBy, !tool.replaceableBy.empty());
+    const std::optional<rules::Row>& expected = tool.expected;
+    AppendField(out, "expected", expected && !expected->off ? expected->line : "off",
+                expected.has_value());
     out += ",\"changed\":";
     if (tool.change) {
         out += '{';

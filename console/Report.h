@@ -29,6 +29,7 @@ struct ToolReport {
     std::vector<const Finding*> findings;
     std::optional<Change> change;
     std::string replaceableBy; // who can change what, when replaceable
+    std::optional<rules::Row> expected;
 };
 
 // What the registry refused, and where: tool -1 when it was no one tool's.
