@@ -190,8 +190,8 @@ std::string UsageText() {
         "Switches start with / or - and are matched in any case.\r\n"
         "/stock  a line that is none of the tool's stock lines is a finding too\r\n"
         "/json   the whole report as one JSON object on one line\r\n"
-        "/expect TOOL=LINE  (repeatable; LINE off: switched off) the tool is expected\r\n"
-        "        so, and follows that instead of /stock\r\n"
+        "/expect TOOL=LINE  the tool's own line (off: switched off), once per tool;\r\n"
+        "        that tool then follows it, not /stock\r\n"
         "\r\n"
         "Findings: the program is not found (not-found), its path needs quotes\r\n"
         "(needs-quotes), an account other than the system's own can change it or its\r\n"
@@ -199,7 +199,8 @@ std::string UsageText() {
         "with /expect the tool is not as expected (not-expected). A repair puts quotes\r\n"
         "around a path that needs them and writes the Default line into a row with any\r\n"
         "other finding, or the expected line (if its program is found) or switch. The\r\n"
-        "last line of the report is the verdict. Writing needs an administrator.\r\n"
+        "last line of the report is the verdict. Writing needs an administrator, and\r\n"
+        "each write is reported to the Application event log (source Quillmere).\r\n"
         "\r\n"
         "Exit codes:\r\n";
     for (const ExitCodeMeaning& row : ExitCodes)

@@ -42,8 +42,8 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
         return std::nullopt;
     std::optional<std::string> line;
     if (mend == Mend::Expected) {
-        // Only ever not expected: the tool is to be switched off, or the line
-        // written, as with the Default only where its program is found.
+        // The key goes, or the expected line is written: as the Default is,
+        // only where its program is found.
         if (judged.expected->off)
             return Mended{*judged.expected, mend};
         if (rules::ProbeProgram(judged.expected->line) != rules::ProgramStatus::NotFound)
