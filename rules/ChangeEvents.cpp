@@ -41,7 +41,7 @@ void Report(DWORD id, WORD type, int tool, const StoredValue& was, const Row& ro
             was.read ? decodeValueData(was.type, was.data, was.data.size()).toText() : "";
         const std::string who = account.sid ? NameOf(account.sid) : "";
         char code[12] = {};
-        std::to_chars(code, code + sizeof code - 1, number);
+        *std::to_chars(code, code + sizeof code - 1, number).ptr = '\0';
         const char* strings[] = {Tools[tool].name, before.c_str(), row.off ? "" : row.line.c_str(),
                                  who.c_str(),      code,           why};
         const unique_event_source source(RegisterEventSourceA(nullptr, "Quillmere"));
