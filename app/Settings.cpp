@@ -6,6 +6,7 @@
 
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
+#include "rules/ChangeEvents.h"
 #include "rules/Tools.h"
 
 namespace app {
@@ -164,7 +165,9 @@ Boolean Main::SaveSettings() {
         // The other rows are still saved, but the confirmation that follows a
         // save must not claim a tool the registry refused to switch off: MSG
         // names the first such tool instead.
-        if (!WriteRow(*registry_, i, rows[i], expandedReadLast || NeedsExpandString(rows[i])) &&
+        if (!WriteRowReported(*registry_, i, rows[i],
+                              expandedReadLast || NeedsExpandString(rows[i]), Change::Saved,
+                              expected[i]) &&
             std::exchange(allSwitchedOff, false))
             SetMessage(Tools[i].keptMessage);
         // Quillmere's own writes are no change made elsewhere.

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "console/ExitCode.h"
 #include "rules/ToolRules.h"
@@ -74,6 +75,22 @@ std::string ToolList() {
     return list;
 }
 
+// /expect's TOOL=LINE or TOOL=off, into the command; why not, else "".
+std::string Expect(Command& command, const std::string& argument) {
+    const std::size_t equals = argument.find('=');
+    const int tool = ToolNamed(std::string_view(argument).substr(0, equals));
+    if (equals == std::string::npos || tool < 0)
+        return "Not TOOL=LINE or TOOL=off (" + ToolList() + ") after /expect: " + argument;
+    if (command.expected[tool])
+        return "/expect names " + std::string(ToolIds[tool]) + " twice";
+    rules::Rows rows;
+    rows[tool] = {false, argument.substr(equals + 1)};
+    if (rules::FirstWithoutCommandLine(rows) >= 0)
+        return "Missing LINE after /expect " + argument;
+    command.expected[tool] = SameName(rows[tool].line, "off") ? rules::Row{} : rows[tool];
+    return {};
+}
+
 } // namespace
 
 Parsed ParseArguments(const std::vector<std::string>& arguments) {
@@ -82,13 +99,17 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     std::optional<Action> action;
     std::vector<std::string> operands;
     std::optional<Action> instead; // Usage or Version: nothing is read
-
+    bool expectation = false;      // the argument after /expect, taken as it stands
     const auto fail = [&](std::string why) {
-        if (parsed.error.empty())
+        if (parsed.error.empty() && !why.empty())
             parsed.error = std::move(why);
     };
 
     for (const std::string& argument : arguments) {
+        if (std::exchange(expectation, false)) {
+            fail(Expect(command, argument));
+            continue;
+        }
         // No program is called "/?": after set TOOL it still asks for help.
         const bool lineExpected = action == Action::Set && operands.size() == 1 && argument != "/?";
         if (!lineExpected && IsSwitch(argument)) {
@@ -99,6 +120,8 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
                 command.stock = true;
             else if (SameName(name, "json"))
                 command.json = true;
+            else if (SameName(name, "expect"))
+                expectation = true;
             else if (name == "?" || SameName(name, "h") || SameName(name, "help"))
                 instead = Action::Usage;
             else if (SameName(name, "version"))
@@ -114,6 +137,8 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
         }
     }
 
+    if (expectation)
+        fail("Missing TOOL=LINE after /expect");
     command.action = action.value_or(Action::Check);
     const CommandName& name = NameOf(command.action);
     if (!operands.empty())
@@ -169,18 +194,23 @@ std::string UsageText() {
         "Switches start with / or - and are matched in any case.\r\n"
         "/stock  a line that is none of the tool's stock lines is a finding too\r\n"
         "/json   the whole report as one JSON object on one line\r\n"
+        "/expect TOOL=LINE  the tool's own line (off: switched off), once per tool;\r\n"
+        "        that tool then follows it, not /stock\r\n"
         "\r\n"
         "Findings: an enabled key has no line (no-line), a REG_SZ line holds a\r\n"
         "%reference% the shell does not expand (unexpanded), the program is not found\r\n"
         "(not-found), its path needs quotes (needs-quotes), an account other than the\r\n"
         "system's own can change it or its folder (replaceable), with /stock the line\r\n"
-        "is not a stock line (not-stock). A switched-off tool is never a finding; a key\r\n"
-        "that cannot be read, or not in this code page, is reported and left alone.\r\n"
-        "A repair stores an unexpanded line as REG_EXPAND_SZ, puts quotes around a path\r\n"
-        "that needs them, and writes the Default line into a row with any other\r\n"
-        "finding, where that line starts a program here. Nothing that is stored already\r\n"
-        "is written. The last line names what was changed and the verdict, or starts\r\n"
-        "with Error N: when the registry refused. Writing needs an administrator.\r\n"
+        "is not a stock line (not-stock), with /expect the tool is not as expected\r\n"
+        "(not-expected). A switched-off tool is never a finding; a key that cannot be\r\n"
+        "read, or not in this code page, is reported and left alone. A repair stores an\r\n"
+        "unexpanded line as REG_EXPAND_SZ, puts quotes around a path that needs them,\r\n"
+        "and writes the Default line into a row with any other finding, where that line\r\n"
+        "starts a program here, or the expected line (if its program is found) or\r\n"
+        "switch. Nothing that is stored already is written. The last line names what\r\n"
+        "was changed and the verdict, or starts with Error N: when the registry\r\n"
+        "refused. Writing needs an administrator, and each write is reported to the\r\n"
+        "Application event log (source Quillmere).\r\n"
         "\r\n"
         "Exit codes:\r\n";
     for (const ExitCodeMeaning& row : ExitCodes)

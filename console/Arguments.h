@@ -3,10 +3,11 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "rules/Tools.h"
+#include "rules/ToolRules.h"
 
 namespace console {
 
@@ -21,6 +22,8 @@ struct Command {
     std::string line;
     bool stock = false;
     bool json = false;
+    // The organisation's own line or switch, per tool, from /expect.
+    std::array<std::optional<rules::Row>, rules::ToolCount> expected;
 };
 
 struct Parsed {

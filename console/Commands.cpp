@@ -10,6 +10,7 @@
 #include "console/Text.h"
 #include "registry/ValueCodec.h"
 #include "res/version.h"
+#include "rules/ChangeEvents.h"
 
 namespace console {
 
@@ -31,6 +32,7 @@ bool IsAdministrator() {
 struct Write {
     rules::Row row;
     const char* how;
+    rules::Change change;
 };
 
 using Judgement = std::array<Judged, rules::ToolCount>;
@@ -41,28 +43,41 @@ using Writes = std::array<std::optional<Write>, rules::ToolCount>;
 Judgement JudgeAll(Registry& registry, const Command& command) {
     Judgement judged;
     for (int tool = 0; tool < rules::ToolCount; ++tool)
-        judged[tool] = Judge(registry, tool, command.stock);
+        judged[tool] = Judge(registry, tool, command.stock, command.expected[tool]);
     return judged;
 }
+
+// A repair's write, named for the report and for the event log.
+struct RepairKind {
+    Mend mend;
+    const char* how;
+    rules::Change change;
+};
+constexpr std::array<RepairKind, 4> RepairKinds{{
+    {Mend::Retype, "expandable", rules::Change::Expandable},
+    {Mend::Quote, "quoted", rules::Change::Quoted},
+    {Mend::Default, "default", rules::Change::Restored},
+    {Mend::Expected, "expected", rules::Change::Restored},
+}};
 
 std::optional<Write> Planned(const Command& command, const Judged& judged, int tool) {
     std::optional<Write> write;
     switch (command.action) {
     case Action::Repair:
         if (const std::optional<Mended> mended = MendOf(judged, tool))
-            write = {mended->row, mended->mend == Mend::Quote    ? "quoted"
-                                  : mended->mend == Mend::Retype ? "expandable"
-                                                                 : "default"};
+            for (const RepairKind& kind : RepairKinds)
+                if (kind.mend == mended->mend)
+                    write = {mended->row, kind.how, kind.change};
         return write;
     case Action::Set:
-        write = {{false, command.line}, "set"};
+        write = {{false, command.line}, "set", rules::Change::Set};
         break;
     case Action::Off:
-        write = {{true, {}}, "off"};
+        write = {{true, {}}, "off", rules::Change::Off};
         break;
     case Action::Default:
         if (const char* line = rules::StartingDefaultLine(tool))
-            write = {{false, line}, "default"};
+            write = {{false, line}, "default", rules::Change::Set};
         break;
     case Action::Check:
     case Action::Usage:
@@ -95,7 +110,8 @@ Written(Registry& registry, const Writes& writes, const Judgement& judged, Repor
         const rules::Row& row = writes[tool]->row;
         try {
             // The deletion's refusal is silent: the key is simply still there.
-            if (!rules::WriteRow(registry, tool, row, rules::NeedsExpandString(row)))
+            if (!rules::WriteRowReported(registry, tool, row, rules::NeedsExpandString(row),
+                                         writes[tool]->change, judged[tool].read.stored))
                 report.refusal = {tool, AccessDenied, rules::Tools[tool].keptMessage};
         } catch (const RegistryError& error) {
             report.refusal = {tool, error.Number(), Utf8(error.Description())};
@@ -123,7 +139,10 @@ ToolReport ReportOf(int tool, const Judged& judged) {
             judged.findings,
             std::nullopt,
             Utf8(judged.replaceableBy),
-            std::move(failure)};
+            std::move(failure),
+            judged.expected
+                ? std::optional(rules::Row{judged.expected->off, Utf8(judged.expected->line)})
+                : std::nullopt};
 }
 
 // The computer's name and the time, for a report gathered from many.

@@ -6,6 +6,7 @@
 
 #include "base/Text.h"
 #include "registry/ValueCodec.h"
+#include "rules/ProgramProbe.h"
 #include "rules/StockLines.h"
 
 namespace console {
@@ -19,14 +20,20 @@ std::optional<rules::Unreadable> ReadFailure(const rules::ReadRow& read) {
     return failure;
 }
 
-Judged Judge(Registry& registry, int tool, bool stock) {
-    Judged judged{rules::ReadTool(registry, tool), {}, {}, {}};
+Judged Judge(Registry& registry, int tool, bool stock, const std::optional<rules::Row>& expected) {
+    Judged judged{rules::ReadTool(registry, tool), {}, {}, {}, expected};
     const rules::ReadRow& read = judged.read;
     const StoredValue& stored = read.stored;
     judged.storedLine = stored.read && stored.type == ValueTypeCode::ExpandString
                             ? decodeValueData(stored.type, stored.data, stored.data.size()).toText()
                             : read.row.line;
-    if (read.row.off || ReadFailure(read))
+    if (ReadFailure(read))
+        return judged;
+    const bool off = read.row.off;
+    if (expected &&
+        (expected->off != off || (!off && !rules::IsSameLine(judged.storedLine, expected->line))))
+        judged.findings.push_back(&NotExpected);
+    if (off)
         return judged;
     switch (rules::KeyStatusOf(read.row, read)) {
     case rules::KeyStatus::NoLine:
@@ -47,7 +54,7 @@ Judged Judge(Registry& registry, int tool, bool stock) {
             (finding.status == rules::ProgramStatus::Replaceable && !judged.replaceableBy.empty() &&
              check.status != finding.status))
             judged.findings.push_back(&finding.finding);
-    if (stock && !rules::IsStockLine(tool, judged.storedLine))
+    if (stock && !expected && !rules::IsStockLine(tool, judged.storedLine))
         judged.findings.push_back(&NotStock);
     return judged;
 }
@@ -67,6 +74,8 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
     Mend mend = Mend::Retype;
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
+    if (judged.expected && mend != Mend::Expected)
+        return std::nullopt;
     std::optional<std::string> line;
     switch (mend) {
     case Mend::Retype:
@@ -80,6 +89,14 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
         // replace may be the administrator's own.
         if (const char* starting = rules::StartingDefaultLine(tool))
             line = starting;
+        break;
+    case Mend::Expected:
+        // The key goes, or the expected line is written: as the Default is,
+        // only where its program is found.
+        if (judged.expected->off)
+            return Mended{*judged.expected, mend};
+        if (rules::ProbeProgram(judged.expected->line) != rules::ProgramStatus::NotFound)
+            line = judged.expected->line;
         break;
     }
     if (!line)

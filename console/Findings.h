@@ -15,8 +15,9 @@ namespace console {
 
 // A later mend outranks an earlier one: a row that needs both would be
 // mended and then replaced. Retype keeps the line and stores it as
-// REG_EXPAND_SZ.
-enum class Mend { Retype, Quote, Default };
+// REG_EXPAND_SZ. Expected is a tool's only mend where the organisation set
+// its own.
+enum class Mend { Retype, Quote, Default, Expected };
 
 struct Finding {
     const char* id;   // for scripts: never changed once released
@@ -43,6 +44,7 @@ inline constexpr Finding NoLine{"no-line", rules::NoLineText.full, Mend::Default
 inline constexpr Finding Unexpanded{"unexpanded", rules::UnexpandedText.full, Mend::Retype};
 
 inline constexpr Finding NotStock{"not-stock", "Not a stock line", Mend::Default};
+inline constexpr Finding NotExpected{"not-expected", "Not as expected", Mend::Expected};
 
 // A tool's key as one read found it, and what is wrong with it.
 struct Judged {
@@ -52,14 +54,17 @@ struct Judged {
     std::vector<const Finding*> findings;
     // Who can change what, when the program is replaceable.
     std::string replaceableBy;
+    // The organisation's own line or switch, from /expect.
+    std::optional<rules::Row> expected;
 };
 
 // One read of the tool's key (ReadTool), judged as the shell would read it:
 // a key it cannot use is a finding before its program is looked at. A key
 // that cannot be read, or not in this code page, has no finding: it is not
 // judged at all. `stock`: a line that is none of the tool's stock lines is a
-// finding too.
-Judged Judge(Registry& registry, int tool, bool stock);
+// finding too, unless the tool is `expected` otherwise: then a row other than
+// that is.
+Judged Judge(Registry& registry, int tool, bool stock, const std::optional<rules::Row>& expected);
 
 // Why the key gives no row that can be judged, when it does not.
 std::optional<rules::Unreadable> ReadFailure(const rules::ReadRow& read);
@@ -75,7 +80,10 @@ struct Mended {
 
 // What a repair writes into the row, or nothing: the row has no finding, its
 // mend would store what is stored already, the program the quotes belong
-// around cannot be told, or no Default line would start here.
+// around cannot be told, no Default line would start here, or the expected
+// line's program is not found. A tool with an expectation gets nothing but
+// that: a mend of the expected line's own findings would make it unexpected,
+// and the next repair would put it back.
 std::optional<Mended> MendOf(const Judged& judged, int tool);
 
 } // namespace console

@@ -142,6 +142,9 @@ void AppendToolJson(std::string& out, const ToolReport& tool) {
     } else {
         out += "null";
     }
+    const std::optional<rules::Row>& expected = tool.expected;
+    AppendField(out, "expected", expected && !expected->off ? expected->line : "off",
+                expected.has_value());
     out += ",\"changed\":";
     if (tool.change) {
         out += '{';

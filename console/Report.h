@@ -31,6 +31,7 @@ struct ToolReport {
     std::string replaceableBy; // who can change what, when replaceable
     // Why the key could not be read, when it could not: it is then not judged.
     std::optional<rules::Unreadable> failure;
+    std::optional<rules::Row> expected;
 };
 
 // What the registry refused, and where: tool -1 when it was no one tool's.

@@ -78,8 +78,8 @@ std::string Narrow(const wchar_t* text) {
     return narrow;
 }
 
-// "DOMAIN\Name", or "Everyone" for the accounts without a domain; an account
-// the system cannot name (a deleted user's) as its SID.
+} // namespace
+
 std::string NameOf(PSID account) {
     wchar_t name[256];
     // The domain, then a backslash and the name after it.
@@ -97,6 +97,8 @@ std::string NameOf(PSID account) {
     std::wmemcpy(end, name, nameSize + 1);
     return Narrow(domain);
 }
+
+namespace {
 
 // Who can change the file or folder at `path`, as a sentence that ends in
 // `changed`; empty when no one can, or when its descriptor cannot be read.

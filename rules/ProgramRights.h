@@ -25,4 +25,8 @@ PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAcc
 // tell.
 std::string WhoCanReplace(std::string_view path);
 
+// "DOMAIN\Name" in the ANSI code page, or "Everyone" for the accounts without a
+// domain; an account the system cannot name (a deleted user's) as its SID.
+std::string NameOf(PSID account);
+
 } // namespace rules

@@ -27,20 +27,20 @@ std::wstring Comparable(const std::string& line) {
 
 } // namespace
 
+bool IsSameLine(const std::string& stored, const std::string& line) {
+    const std::wstring compared = Comparable(stored);
+    const std::wstring expected = Comparable(line);
+    return CompareStringOrdinal(compared.data(), static_cast<int>(compared.size()), expected.data(),
+                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+}
+
 bool IsStockLine(int tool, const std::string& line) {
     static const bool server = IsWindowsServer();
     const Tool& stock = Tools[tool];
-    const std::wstring compared = Comparable(line);
     for (const char* stockLine : {stock.defaultCommandLine, stock.successorCommandLine,
-                                  server ? ServerCommandLines[tool] : nullptr}) {
-        if (!stockLine)
-            continue;
-        const std::wstring expected = Comparable(stockLine);
-        if (CompareStringOrdinal(compared.data(), static_cast<int>(compared.size()),
-                                 expected.data(), static_cast<int>(expected.size()),
-                                 TRUE) == CSTR_EQUAL)
+                                  server ? ServerCommandLines[tool] : nullptr})
+        if (stockLine && IsSameLine(line, stockLine))
             return true;
-    }
     return false;
 }
 

@@ -12,4 +12,8 @@ namespace rules {
 // Windows Server the server's own; compared without case, as paths are.
 bool IsStockLine(int tool, const std::string& line);
 
+// The stored line is `line` as the comparison of stock lines sees them: both
+// expanded by the system, without case.
+bool IsSameLine(const std::string& stored, const std::string& line);
+
 } // namespace rules

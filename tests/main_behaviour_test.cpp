@@ -881,3 +881,41 @@ TEST_F(Program, StartsShowsItsWindowAndEndsWhenItIsClosed) {
     ASSERT_TRUE(exitCode.has_value()) << "the program did not end";
     EXPECT_EQ(0u, *exitCode);
 }
+
+// Under Wine the event log is a trace on standard error, which the program
+// shares with the test: a fixme line with each event's type and ID, then its
+// strings. The ctest entry main_behaviour_event_log sends it to the file that
+// QUILLMERE_EVENT_TRACE names. A session that saves one row reports one event
+// with the old and the new line; a session that saves none, none.
+TEST_F(Program, ReportsEachRowItSavesToTheEventLog) {
+    const std::string trace = environment("QUILLMERE_EVENT_TRACE");
+    if (trace.empty())
+        GTEST_SKIP() << "reads Wine's trace of the event log from QUILLMERE_EVENT_TRACE";
+    storeText(1, REG_SZ, "C:\\old\\clean.exe");
+    const auto session = [&](const char* line) {
+        const std::size_t before = readFile(trace).size();
+        StartedProgram program(QUILLMERE_FROM_TESTS);
+        EXPECT_NE(nullptr, program.Main()) << "no main window";
+        if (line && program.Main() && setRemoteText(program.TextBoxes().at(1), line))
+            clickRemoteAndReadMessage(program, program.Button("Apply"));
+        Click(program.Button("OK"));
+        EXPECT_EQ(std::optional<DWORD>(0), program.Ended());
+        const std::string text = readFile(trace).substr(before);
+        std::size_t events = 0;
+        for (std::size_t at = text.find("ReportEventW ("); at != std::string::npos;
+             at = text.find("ReportEventW (", at + 1))
+            ++events;
+        return std::pair(events, text);
+    };
+    const auto [savedEvents, saved] = session("C:\\new\\clean.exe /D %c");
+    const auto [unchangedEvents, unchanged] = session(nullptr);
+    char user[256];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &size));
+    EXPECT_EQ(1u, savedEvents) << saved;
+    for (const std::string& shown :
+         {",0x00000068,"s, R"(L"Disk Cleanup")"s, R"(L"C:\\old\\clean.exe")"s,
+          R"(L"C:\\new\\clean.exe /D %c")"s, "\\\\"s + user + "\""})
+        EXPECT_NE(std::string::npos, saved.find(shown)) << shown << " in\n" << saved;
+    EXPECT_EQ(0u, unchangedEvents) << unchanged;
+}

@@ -20,6 +20,7 @@ struct Case {
     int tool;
     std::string line;
     bool stock, json;
+    std::string expected = ""; // "cleanup=off;defrag=LINE;"
 };
 
 const Case Cases[] = {
@@ -50,11 +51,26 @@ const Case Cases[] = {
     {{"set", "printer", "p.exe"}, false, Action::Set, -1, "", false, false},
     {{"off"}, false, Action::Off, -1, "", false, false},
     {{"default", "backup", "cleanup"}, false, Action::Default, -1, "", false, false},
+    {{"/expect", "cleanup=OFF"}, true, Action::Check, -1, "", false, false, "cleanup=off;"},
+    {{"-EXPECT", "Backup=-x=b"}, true, Action::Check, -1, "", false, false, "backup=-x=b;"},
+    {{"check", "/expect"}, false, Action::Check, -1, "", false, false},
+    {{"/expect", "cleanup"}, false, Action::Check, -1, "", false, false},
+    {{"/expect", "printer=p.exe"}, false, Action::Check, -1, "", false, false},
+    {{"/expect", "cleanup= "}, false, Action::Check, -1, "", false, false},
+    {{"/expect", "defrag=off", "/expect", "DEFRAG=d"}, false, Action::Check, -1, "", false, false},
 };
 
 void PrintTo(const Case& row, std::ostream* out) {
     for (const std::string& argument : row.arguments)
         *out << '[' << argument << ']';
+}
+
+std::string Expectations(const Command& command) {
+    std::string text;
+    for (int tool = 0; tool < rules::ToolCount; ++tool)
+        if (const std::optional<rules::Row>& row = command.expected[tool])
+            text += ToolIds[tool] + ("=" + (row->off ? "off" : row->line) + ";");
+    return text;
 }
 
 class CommandLine : public testing::TestWithParam<Case> {};
@@ -72,6 +88,7 @@ TEST_P(CommandLine, GivesItsCommandOrIsRefused) {
     EXPECT_EQ(expected.line, parsed.command.line);
     EXPECT_EQ(expected.stock, parsed.command.stock);
     EXPECT_EQ(expected.json, parsed.command.json);
+    EXPECT_EQ(expected.expected, Expectations(parsed.command));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CommandLine, testing::ValuesIn(Cases));

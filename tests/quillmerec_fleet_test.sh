@@ -149,4 +149,28 @@ program=$ansi run 3 repair
 expect verdict "$(verdict | cut -d: -f1,2)" 'Error 1113: Disk Cleanup'
 run 1 check /json
 json 'report["tools"][1]["line"] == "C:\\Tools\\Резерв\\b.exe"'
+store CleanupPath REG_EXPAND_SZ '%SystemRoot%\system32\cleanmgr.exe /D %c'
+wine reg delete "$parent\\DefragPath" /f >/dev/null 2>&1
+
+# The organisation's own lines (/expect), and each write in the event log, which
+# Wine traces: a fixme line with each event's ID in hex, then its strings.
+events() { sed -n 's/.*fixme:advapi:ReportEventW ([^,]*,[^,]*,[^,]*,\(0x[0-9a-f]*\),.*/\1 /p' "$work/err" | tr -d '\n'; }
+strings() { sed -n 's/.*trace:eventlog:ReportEventW //p' "$work/err" | tr -d '\r' | tr '\n' '|'; }
+WINEDEBUG=+eventlog run 1 check /expect cleanup=off /expect defrag=off /json
+json '[(t["expected"], t["findings"]) for t in report["tools"]] == [(None, []), ("off", ["not-expected"]), ("off", [])]'
+expect "events of a check" "$(events)" ''
+WINEDEBUG=+eventlog run 0 repair /expect cleanup=off
+expect "cleanup expected off" "$(stored CleanupPath)" ''
+expect "events of the repair" "$(events)" '0x00000067 '
+line='%SYSTEMROOT%\system32\cleanmgr.exe /d %c'
+run 0 repair /expect "cleanup=$line"
+expect "expected cleanup" "$(stored CleanupPath)" "REG_EXPAND_SZ    $line"
+run 0 check /stock /expect 'Cleanup=%systemroot%\SYSTEM32\CLEANMGR.EXE /D %C'
+run 1 repair /expect 'cleanup=C:\quillmere fleet test\nothing.exe'
+expect "cleanup expected with a missing program" "$(stored CleanupPath)" "REG_EXPAND_SZ    $line"
+run 2 check /expect cleanup=off /expect CLEANUP=off
+WINEDEBUG=+eventlog run 0 set cleanup 'C:\windows\system32\cleanmgr.exe'
+expect "events of a set" "$(events)" '0x00000064 '
+[[ $(strings) =~ ^'L"Disk Cleanup"|L"%SYSTEMROOT%\\system32\\cleanmgr.exe /d %c"|L"C:\\windows\\system32\\cleanmgr.exe"|L"'[^\"]+'\\'[^\"]+'"|'$ ]] ||
+  { echo "the set's event: $(strings)" >&2; exit 1; }
 echo "quillmerec checked, repaired and switched off as expected"
