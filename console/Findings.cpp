@@ -20,7 +20,9 @@ Judged Judge(Registry& registry, int tool, bool stock) {
     rules::ProgramCheck check = rules::StatusOf(judged.read.row);
     judged.replaceableBy = std::move(check.replaceableBy);
     for (const StatusFinding& finding : StatusFindings)
-        if (finding.status == check.status)
+        if (finding.status == check.status ||
+            (finding.status == rules::ProgramStatus::Replaceable && !judged.replaceableBy.empty() &&
+             check.status != finding.status))
             judged.findings.push_back(&finding.finding);
     if (stock && !rules::IsStockLine(tool, judged.storedLine))
         judged.findings.push_back(&NotStock);
@@ -33,6 +35,8 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
     Mend mend = Mend::Quote;
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
+    if (mend == Mend::Leave)
+        return std::nullopt;
     const std::optional<std::string> line =
         mend == Mend::Default ? std::optional<std::string>(rules::DefaultCommandLine(tool))
                               : rules::QuotedProgram(judged.storedLine);

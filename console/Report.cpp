@@ -66,7 +66,7 @@ void AppendFindingTexts(std::string& out, const ToolReport& tool) {
         if (i > 0)
             out += ", ";
         out += tool.findings[i]->text;
-        if (tool.findings[i] == &StatusFindings.back().finding) {
+        if (tool.findings[i]->namesWho) {
             out += ": ";
             AppendEscaped(out, tool.replaceableBy, false);
         }
