@@ -8,6 +8,7 @@
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
 #include "rules/CommandLine.h"
+#include "rules/ProgramProbe.h"
 #include "rules/ProgramRights.h"
 #include "rules/Tools.h"
 #include "ui/Accessibility.h"
@@ -47,7 +48,11 @@ void Main::OnLoad() {
         for (int row = 0; row < ToolCount; ++row)
             ShowProgramStatus(row);
     });
-    LoadSettings();
+    {
+        // The rows' checks read the folders their programs share once.
+        const SharedReads sharedReads;
+        LoadSettings();
+    }
     SettingsChanged = False;
     UCmd(ApplyButton).SetEnabled(false);
     Cmd.Filter = "Programs|*.exe|All Files|*.*";

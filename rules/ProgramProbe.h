@@ -2,7 +2,10 @@
 // its drives and files, its search for programs, and who may change them.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "rules/CommandLine.h"
 
@@ -13,6 +16,21 @@ namespace rules {
 // account's name.
 ProgramCheck CheckProgram(std::string_view commandLine);
 ProgramStatus ProbeProgram(std::string_view commandLine);
+
+// While one lives, the checks of the calling thread share their reads of
+// rights: a load judges three rows whose programs mostly lie in the same
+// folders. Once it ends, each check reads afresh, so that an edit sees what is
+// there now.
+class SharedReads {
+public:
+    SharedReads();
+    ~SharedReads();
+    SharedReads(const SharedReads&) = delete;
+    SharedReads& operator=(const SharedReads&) = delete;
+
+private:
+    std::vector<std::pair<std::string, ObjectRights>> reads_;
+};
 
 // For a front end without a window to freeze: each check then probes shares
 // and removable drives too and waits for account names, on a thread of its

@@ -89,31 +89,25 @@ std::string SidText(PSID account) {
     return ConvertSidToStringSidA(account, text.put()) ? text.get() : "";
 }
 
-// The account this process runs as, when the rules trust it.
-PSID TrustedRunningAccount() {
-    struct Running {
-        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE]{};
-        bool trusted = false;
-    };
-    static const Running running = [] {
-        Running found;
-        base::unique_handle token;
-        DWORD size = 0;
-        BYTE administrators[SECURITY_MAX_SID_SIZE];
-        DWORD administratorsSize = sizeof administrators;
-        BOOL member = FALSE;
-        // A standard user's logon script checks as that user, who must then be
-        // named like any other.
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
-            GetTokenInformation(token.get(), TokenUser, found.user, sizeof found.user, &size) &&
-            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators,
-                               &administratorsSize))
-            found.trusted = IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(found.user)->User.Sid,
-                                           WinLocalSystemSid) ||
-                            (CheckTokenMembership(nullptr, administrators, &member) && member);
-        return found;
-    }();
-    return running.trusted ? reinterpret_cast<const TOKEN_USER*>(running.user)->User.Sid : nullptr;
+// The account this process runs as, when the rules trust it: SYSTEM or a
+// member of Administrators, whose rights UAC may have filtered out of this
+// process but not out of the account. A standard user's logon script checks
+// as that user, who must then be named like any other.
+PSID FindTrustedRunningAccount() {
+    alignas(TOKEN_USER) static BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    alignas(TOKEN_GROUPS) BYTE groups[16384];
+    base::unique_handle token;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size) ||
+        !GetTokenInformation(token.get(), TokenGroups, groups, sizeof groups, &size))
+        return nullptr;
+    const PSID running = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+    bool trusted = IsWellKnownSid(running, WinLocalSystemSid);
+    const TOKEN_GROUPS& memberships = *reinterpret_cast<TOKEN_GROUPS*>(groups);
+    for (DWORD i = 0; i < memberships.GroupCount; ++i)
+        trusted = trusted || IsWellKnownSid(memberships.Groups[i].Sid, WinBuiltinAdministratorsSid);
+    return trusted ? running : nullptr;
 }
 
 // The file or folder at `path` for `access`, or nothing with the system's
@@ -257,59 +251,65 @@ std::vector<Grant> GrantsOf(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount
 
 ObjectRights RightsOf(const char* path) {
     ObjectRights object;
-    object.presence = Presence::CannotCheck;
-    // The link itself, not what it leads to: whoever may change the link may
-    // point it elsewhere.
-    const base::unique_handle file(
-        Opened(path, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT));
+    // The attributes come without opening the file: a link is opened as
+    // itself, anything else as it is.
+    const DWORD attributes = GetFileAttributesA(path);
     const DWORD error = GetLastError();
-    unique_local<PSECURITY_DESCRIPTOR> descriptor;
-    FILE_ATTRIBUTE_TAG_INFO attributes{};
-    if (!file) {
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            object.presence = Presence::Missing;
-    } else if (GetSecurityInfo(file.get(), SE_FILE_OBJECT,
-                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
-                               nullptr, nullptr, nullptr, descriptor.put()) == ERROR_SUCCESS &&
-               GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &attributes,
-                                            sizeof attributes)) {
-        object.presence = Presence::Present;
-        object.grants = GrantsOf(descriptor.get(), TrustedRunningAccount());
-        // Other reparse points (a cloud file, a deduplicated one) are the
-        // file itself.
-        if ((attributes.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            (attributes.ReparseTag == IO_REPARSE_TAG_SYMLINK ||
-             attributes.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT)) {
-            object.linkTarget = TargetOf(path);
-            if (object.linkTarget.empty())
-                object.presence = Presence::CannotCheck;
-        }
+    object.presence = attributes == INVALID_FILE_ATTRIBUTES &&
+                              (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                          ? Presence::Missing
+                          : Presence::CannotCheck;
+    const bool reparse =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    // Whoever may change a link may point it elsewhere.
+    const base::unique_handle file(attributes == INVALID_FILE_ATTRIBUTES
+                                       ? base::unique_handle()
+                                       : Opened(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                                reparse ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
+    // Room for the largest descriptor the system keeps, so that one request
+    // reads it.
+    alignas(SECURITY_DESCRIPTOR) BYTE descriptor[65536];
+    DWORD size = 0;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!file ||
+        !GetKernelObjectSecurity(file.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                 descriptor, sizeof descriptor, &size) ||
+        (reparse &&
+         !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag)))
+        return object;
+    object.presence = Presence::Present;
+    static const PSID running = FindTrustedRunningAccount();
+    object.grants = GrantsOf(descriptor, running);
+    // Other reparse points (a cloud file, a deduplicated one) are the file
+    // itself.
+    if (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK || tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT) {
+        object.linkTarget = TargetOf(path);
+        if (object.linkTarget.empty())
+            object.presence = Presence::CannotCheck;
     }
     return object;
 }
 
-std::string NameOf(const std::string& account, DWORD wait) {
+std::string NameOf(const std::string& account, bool wait) {
     NameCache& cache = Names();
-    for (DWORD waited = 0;; waited += 10) {
-        std::string name;
-        AcquireSRWLockExclusive(&cache.lock);
-        for (const std::string& known : cache.names)
-            if (known.starts_with(account))
-                name = known;
-        if (name.empty())
-            cache.names.push_back(account);
-        ReleaseSRWLockExclusive(&cache.lock);
-        if (name.empty()) {
-            auto copy = std::make_unique<std::string>(account);
-            if (TrySubmitThreadpoolCallback(LookUpName, copy.get(), nullptr))
-                static_cast<void>(copy.release());
-        }
-        if (name.size() > account.size())
-            return name.substr(account.size());
-        if (waited >= wait)
-            return SidText(const_cast<char*>(account.data()));
-        Sleep(10);
+    std::string name;
+    AcquireSRWLockExclusive(&cache.lock);
+    for (const std::string& known : cache.names)
+        if (known.starts_with(account))
+            name = known;
+    if (name.empty())
+        cache.names.push_back(account);
+    ReleaseSRWLockExclusive(&cache.lock);
+    if (name.empty()) {
+        auto copy = std::make_unique<std::string>(account);
+        if (wait)
+            LookUpName(nullptr, copy.release());
+        else if (TrySubmitThreadpoolCallback(LookUpName, copy.get(), nullptr))
+            static_cast<void>(copy.release());
+        return wait ? NameOf(account, false) : SidText(const_cast<char*>(account.data()));
     }
+    return name.size() > account.size() ? name.substr(account.size())
+                                        : SidText(const_cast<char*>(account.data()));
 }
 
 HANDLE NamesFound() {

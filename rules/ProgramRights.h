@@ -25,11 +25,12 @@ std::vector<Grant> GrantsOf(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount
 // rules), with one read of its descriptor; a link's own.
 ObjectRights RightsOf(const char* path);
 
-// The name of a Grant's account, looked up once per account on a thread of
-// the system's pool: LookupAccountSidW may wait long for a domain that does
-// not answer. Until the name is known, and after `wait` milliseconds, the
-// account's SID stands in; NamesFound is signalled as each name comes.
-std::string NameOf(const std::string& account, DWORD wait);
+// The name of a Grant's account, looked up once per account. LookupAccountSidW
+// may wait long for a domain that does not answer: unless the caller may
+// `wait`, the lookup runs on a thread of the system's pool, the account's SID
+// stands in until the name is known, and NamesFound is signalled as each name
+// comes.
+std::string NameOf(const std::string& account, bool wait);
 HANDLE NamesFound();
 
 } // namespace rules
