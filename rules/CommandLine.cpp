@@ -95,7 +95,8 @@ bool IsScript(std::string_view path) {
 // folder's rights are read once, and the first account found ends the search.
 class Check {
 public:
-    explicit Check(ProgramFacts& facts) : facts_(facts) {}
+    explicit Check(ProgramFacts& facts)
+        : facts_(facts), read_(facts.SharedReads() ? *facts.SharedReads() : ownReads_) {}
 
     // A name with a drive, or a share, is where it says; a name rooted without
     // a drive is on the Windows drive; any other name is looked for in the
@@ -261,7 +262,8 @@ private:
 
     ProgramFacts& facts_;
     std::optional<std::string> searchOrder_;
-    std::vector<std::pair<std::string, ObjectRights>> read_;
+    ReadRights ownReads_;
+    ReadRights& read_;
 };
 
 ProgramStatus StatusOf(Lookup lookup, ProgramStatus whenFound) {

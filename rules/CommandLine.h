@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rules {
@@ -62,6 +63,9 @@ struct ObjectRights {
     std::vector<Grant> grants; // in the descriptor's order
 };
 
+// Rights already read, by path.
+using ReadRights = std::vector<std::pair<std::string, ObjectRights>>;
+
 // The machine's answers. FindFile and RightsOf are asked only about paths
 // below a root that MayProbe accepted.
 class ProgramFacts {
@@ -81,6 +85,9 @@ public:
     virtual ObjectRights RightsOf(std::string_view path) = 0;
     // A Grant's account as the sentence names it.
     virtual std::string NameOf(const std::string& account) = 0;
+    // Rights that earlier checks read and this one may use and add to; by
+    // default each check reads for itself.
+    virtual ReadRights* SharedReads() { return nullptr; }
 };
 
 // The line is read as the shell reads it: references expanded, "%c" replaced

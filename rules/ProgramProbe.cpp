@@ -17,7 +17,7 @@ namespace {
 DWORD checkWait = 0;
 
 // The reads a SharedReads keeps; none while no one lives.
-std::vector<std::pair<std::string, ObjectRights>>* sharedReads = nullptr;
+ReadRights* sharedReads = nullptr;
 
 class SystemFacts final : public ProgramFacts {
 public:
@@ -70,16 +70,10 @@ public:
     }
 
     ObjectRights RightsOf(std::string_view path) override {
-        std::string file(path);
-        if (!sharedReads)
-            return rules::RightsOf(file.c_str());
-        for (const auto& [read, rights] : *sharedReads)
-            if (read == file)
-                return rights;
-        ObjectRights rights = rules::RightsOf(file.c_str());
-        sharedReads->emplace_back(std::move(file), rights);
-        return rights;
+        return rules::RightsOf(std::string(path).c_str());
     }
+
+    ReadRights* SharedReads() override { return sharedReads; }
 
     // A front end that waits bounds the whole check.
     std::string NameOf(const std::string& account) override {

@@ -2,10 +2,7 @@
 // its drives and files, its search for programs, and who may change them.
 #pragma once
 
-#include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "rules/CommandLine.h"
 
@@ -29,7 +26,7 @@ public:
     SharedReads& operator=(const SharedReads&) = delete;
 
 private:
-    std::vector<std::pair<std::string, ObjectRights>> reads_;
+    ReadRights reads_;
 };
 
 // For a front end without a window to freeze: each check then probes shares
