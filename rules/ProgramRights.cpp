@@ -1,6 +1,5 @@
 #include "rules/ProgramRights.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 #include <cstring>
@@ -59,8 +58,8 @@ bool IsTrusted(PSID account, PSID runningAccount) {
     return sid->SubAuthorityCount == 5 && sid->SubAuthority[0] == SECURITY_NT_NON_UNIQUE &&
            std::memcmp(&sid->IdentifierAuthority, &TrustedInstaller.authority,
                        sizeof CreatorAuthority) == 0 &&
-           (sid->SubAuthority[4] == DOMAIN_GROUP_RID_ADMINS ||
-            sid->SubAuthority[4] == DOMAIN_GROUP_RID_ENTERPRISE_ADMINS);
+           (*GetSidSubAuthority(account, 4) == DOMAIN_GROUP_RID_ADMINS ||
+            *GetSidSubAuthority(account, 4) == DOMAIN_GROUP_RID_ENTERPRISE_ADMINS);
 }
 
 ACCESS_MASK FileRights(ACCESS_MASK mask) {
