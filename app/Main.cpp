@@ -8,6 +8,8 @@
 #include "dialogs/MSG.h"
 #include "registry/ValueCodec.h"
 #include "rules/CommandLine.h"
+#include "rules/ProgramProbe.h"
+#include "rules/ProgramRights.h"
 #include "rules/Tools.h"
 #include "ui/Accessibility.h"
 #include "ui/Dpi.h"
@@ -40,7 +42,17 @@ void Main::OnLoad() {
     registry_->KeyClass(RootKey::LocalMachine);
     // Armed before the load, so that no change between the two goes unseen.
     WatchToolKeys();
-    LoadSettings();
+    // Account names are looked up on another thread; each that comes in
+    // completes the sentences that named the account by its SID.
+    namesHandler_ = std::make_unique<ui::SignalHandler>(rules::NamesFound(), [this] {
+        for (int row = 0; row < ToolCount; ++row)
+            ShowProgramStatus(row);
+    });
+    {
+        // The rows' checks read the folders their programs share once.
+        const SharedReads sharedReads;
+        LoadSettings();
+    }
     SettingsChanged = False;
     UCmd(ApplyButton).SetEnabled(false);
     Cmd.Filter = "Programs|*.exe|All Files|*.*";
@@ -93,10 +105,15 @@ void Main::ShowProgramStatus(int row) {
             text = &NotFoundText;
             break;
         case ProgramStatus::NeedsQuotes:
-            text = &NeedsQuotesText;
+            // A place the shell tries first that others can fill is more
+            // than untidy: the row can be taken over today.
+            text = check.replaceableBy.empty() ? &NeedsQuotesText : &ReplaceableText;
             break;
         case ProgramStatus::Replaceable:
             text = &ReplaceableText;
+            break;
+        case ProgramStatus::CannotCheck:
+            text = &CannotCheckText;
             break;
         case ProgramStatus::Fine:
         case ProgramStatus::NotProbed:
@@ -105,7 +122,8 @@ void Main::ShowProgramStatus(int row) {
     }
     const ui::ControlRef status = ULSt(row);
     // Who can replace the program takes a sentence: the label gives it to
-    // screen readers and to the mouse.
+    // screen readers and to the mouse. A missing program keeps its status and
+    // says who could put one there.
     ui::SetDescription(status.Hwnd(), check.replaceableBy);
     const std::string shown = !text ? "" : status.Fits(text->full) ? text->full : text->shortened;
     // Screen readers hear of a status when it changes, not at every keystroke,
@@ -229,6 +247,7 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ui::ApplicationWindow() == Hwnd())
             ui::SetApplicationWindow(nullptr);
         watchHandler_.reset();
+        namesHandler_.reset();
         watch_.reset();
         refreshPending_ = false;
         break;

@@ -140,6 +140,7 @@ private:
     bool refreshPending_ = false;
     std::unique_ptr<KeyWatch> watch_;
     std::unique_ptr<ui::SignalHandler> watchHandler_; // ends before watch_
+    std::unique_ptr<ui::SignalHandler> namesHandler_;
 };
 
 } // namespace app

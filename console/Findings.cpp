@@ -74,7 +74,7 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
     Mend mend = Mend::Retype;
     for (const Finding* finding : judged.findings)
         mend = std::max(mend, finding->mend);
-    if (judged.expected && mend != Mend::Expected)
+    if (mend == Mend::Leave || (judged.expected && mend != Mend::Expected))
         return std::nullopt;
     std::optional<std::string> line;
     switch (mend) {
@@ -97,6 +97,8 @@ std::optional<Mended> MendOf(const Judged& judged, int tool) {
             return Mended{*judged.expected, mend};
         if (rules::ProbeProgram(judged.expected->line) != rules::ProgramStatus::NotFound)
             line = judged.expected->line;
+        break;
+    case Mend::Leave:
         break;
     }
     if (!line)

@@ -16,13 +16,15 @@ namespace console {
 // A later mend outranks an earlier one: a row that needs both would be
 // mended and then replaced. Retype keeps the line and stores it as
 // REG_EXPAND_SZ. Expected is a tool's only mend where the organisation set
-// its own.
-enum class Mend { Retype, Quote, Default, Expected };
+// its own. Leave outranks them all: a row the rules could not judge is never
+// rewritten on a guess.
+enum class Mend { Retype, Quote, Default, Expected, Leave };
 
 struct Finding {
     const char* id;   // for scripts: never changed once released
     const char* text; // as the window says it
     Mend mend;
+    bool namesWho = false; // the report adds who can change what
 };
 
 struct StatusFinding {
@@ -30,13 +32,16 @@ struct StatusFinding {
     Finding finding;
 };
 
-// One row for each program status that is a finding.
-inline constexpr std::array<StatusFinding, 3> StatusFindings{{
+// One row for each program status that is a finding. A row that is also
+// replaceable beside its status (a missing program others may put in place)
+// is reported with the replaceable row's finding too.
+inline constexpr std::array<StatusFinding, 4> StatusFindings{{
     {rules::ProgramStatus::NotFound, {"not-found", rules::NotFoundText.full, Mend::Default}},
     {rules::ProgramStatus::NeedsQuotes, {"needs-quotes", rules::NeedsQuotesText.full, Mend::Quote}},
     // The stock programs live where only administrators write.
     {rules::ProgramStatus::Replaceable,
-     {"replaceable", rules::ReplaceableText.full, Mend::Default}},
+     {"replaceable", rules::ReplaceableText.full, Mend::Default, true}},
+    {rules::ProgramStatus::CannotCheck, {"cannot-check", rules::CannotCheckText.full, Mend::Leave}},
 }};
 
 // An enabled key the shell can do nothing with, whatever its program.

@@ -67,7 +67,7 @@ void AppendFindingTexts(std::string& out, const ToolReport& tool) {
         if (i > 0)
             out += ", ";
         out += tool.findings[i]->text;
-        if (tool.findings[i]->text == rules::ReplaceableText.full) {
+        if (tool.findings[i]->namesWho) {
             out += ": ";
             AppendEscaped(out, tool.replaceableBy, false);
         }

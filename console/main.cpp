@@ -13,10 +13,15 @@
 #include "console/Report.h"
 #include "console/Text.h"
 #include "res/version.h"
+#include "rules/ProgramProbe.h"
 
 using namespace console;
 
 namespace {
+
+// Long enough for a share that answers slowly, short enough for a fleet
+// engine's script timeout over three tools.
+constexpr DWORD CheckWait = 20000;
 
 // UTF-8 to whatever the handle was started with. A console is given UTF-16,
 // which it shows whatever its own code page; a pipe or a file gets the bytes.
@@ -55,6 +60,9 @@ int main(int argc, char** argv) {
             Write(STD_OUTPUT_HANDLE, "quillmerec " QUILLMERE_VERSION_TEXT "\r\n");
             return NothingFound;
         }
+        // No window to freeze: shares and removable drives are probed too, each
+        // check bounded.
+        rules::WaitForChecks(CheckWait);
         const Report report = Run(parsed.command);
         Write(STD_OUTPUT_HANDLE, parsed.command.json ? ReportJson(report) : ReportText(report));
         Write(STD_ERROR_HANDLE, RefusalText(report));

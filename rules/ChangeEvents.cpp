@@ -39,7 +39,11 @@ void Report(DWORD id, WORD type, int tool, const StoredValue& was, const Row& ro
         const RunningAccount account;
         const std::string before =
             was.read ? decodeValueData(was.type, was.data, was.data.size()).toText() : "";
-        const std::string who = account.sid ? NameOf(account.sid) : "";
+        const std::string who = account.sid
+                                    ? NameOf(std::string(static_cast<const char*>(account.sid),
+                                                         GetLengthSid(account.sid)),
+                                             true)
+                                    : "";
         char code[12] = {};
         *std::to_chars(code, code + sizeof code - 1, number).ptr = '\0';
         const char* strings[] = {Tools[tool].name, before.c_str(), row.off ? "" : row.line.c_str(),

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Environment.h"
@@ -12,10 +13,11 @@ namespace rules {
 
 namespace {
 
-bool IsFile(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+// The front end's patience; none for the window.
+DWORD checkWait = 0;
+
+// The reads a SharedReads keeps; none while no one lives.
+ReadRights* sharedReads = nullptr;
 
 class SystemFacts final : public ProgramFacts {
 public:
@@ -34,49 +36,79 @@ public:
         return 'C';
     }
 
-    bool IsLocalFixedDrive(std::string_view root) override {
-        return GetDriveTypeA(std::string(root).c_str()) == DRIVE_FIXED;
+    bool MayProbe(std::string_view root) override {
+        return checkWait != 0 ||
+               (root[1] == ':' && GetDriveTypeA(std::string(root).c_str()) == DRIVE_FIXED);
     }
 
-    bool FileExists(std::string_view path) override { return IsFile(std::string(path).c_str()); }
+    Presence FindFile(std::string_view path) override {
+        const DWORD attributes = GetFileAttributesA(std::string(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return attributes & FILE_ATTRIBUTE_DIRECTORY ? Presence::Missing : Presence::Present;
+        // A locked drive, a folder the account may not list, a device not
+        // ready: the program may be there.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? Presence::Missing
+                   : Presence::CannotCheck;
+    }
 
-    std::vector<std::string> SearchFolders() override {
-        std::vector<std::string> folders;
-        char folder[MAX_PATH];
-        UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-        const std::string windows(folder, length < MAX_PATH ? length : 0);
-        length = GetSystemDirectoryA(folder, MAX_PATH);
-        const std::string system(folder, length < MAX_PATH ? length : 0);
+    std::string SearchOrder() override {
         // The shell's own folder, which is also where CreateProcess looks
         // after the system folder, then the system folder and the PATH.
-        for (const std::string& known : {windows, system})
-            if (!known.empty())
-                folders.push_back(known);
-        const std::string path = ExpandEnvironment("%PATH%");
-        if (path != "%PATH%") {
-            for (std::size_t start = 0; start <= path.size();) {
-                std::size_t end = path.find(';', start);
-                if (end == std::string::npos)
-                    end = path.size();
-                folders.push_back(path.substr(start, end - start));
-                start = end + 1;
-            }
-        }
-        return folders;
+        char folder[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+        std::string path(folder, length < MAX_PATH ? length : 0);
+        path += ';';
+        length = GetSystemDirectoryA(folder, MAX_PATH);
+        path.append(folder, length < MAX_PATH ? length : 0);
+        path += ';';
+        const std::string variable = ExpandEnvironment("%PATH%");
+        if (variable != "%PATH%")
+            path += variable;
+        return path;
     }
 
-    std::string WhoCanReplace(std::string_view path) override { return rules::WhoCanReplace(path); }
+    ObjectRights RightsOf(std::string_view path) override {
+        return rules::RightsOf(std::string(path).c_str());
+    }
+
+    ReadRights* SharedReads() override { return sharedReads; }
+
+    // A front end that waits bounds the whole check.
+    std::string NameOf(const std::string& account) override {
+        return rules::NameOf(account, checkWait != 0);
+    }
 };
+
+CheckRunner checkRunner = CheckProgramHere;
 
 } // namespace
 
-ProgramCheck CheckProgram(std::string_view commandLine) {
+ProgramCheck CheckProgramHere(std::string_view commandLine) {
     SystemFacts facts;
     return CheckCommandLine(commandLine, facts);
 }
 
+ProgramCheck CheckProgram(std::string_view commandLine) {
+    return checkRunner(commandLine);
+}
+
 ProgramStatus ProbeProgram(std::string_view commandLine) {
     return CheckProgram(commandLine).status;
+}
+
+SharedReads::SharedReads() {
+    sharedReads = &reads_;
+}
+
+SharedReads::~SharedReads() {
+    sharedReads = nullptr;
+}
+
+void SetCheckWait(unsigned long milliseconds, CheckRunner runner) {
+    checkWait = milliseconds;
+    checkRunner = runner;
 }
 
 } // namespace rules

@@ -1,32 +1,36 @@
-// Whether an account other than the system's own could put another program in
-// the place of a tool's program, read from the program's and its folder's
-// security descriptors. Windows only: the rules that build natively ask it
-// through ProgramFacts::WhoCanReplace.
+// Who, other than the accounts that already hold every right a program would
+// run with, could change a file or folder, read from its security descriptor;
+// and the names of those accounts. Windows only: the rules that build natively
+// ask it through ProgramFacts.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include "rules/CommandLine.h"
 
 namespace rules {
 
-enum class Guarded { Program, Folder };
+// The grants in the descriptor to the accounts the rules do not trust, its
+// owner's first, then in its DACL's order: every account but SYSTEM,
+// Administrators, TrustedInstaller, a domain's Domain Admins and Enterprise
+// Admins and `runningAccount` (null when the running account is not trusted:
+// it is neither SYSTEM nor an administrator). Entries for Everyone count for
+// every account, and so do Authenticated Users' but for Everyone itself.
+std::vector<Grant> GrantsOf(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount);
 
-// The first account, in the descriptor's order (its owner, then its DACL's
-// entries), other than SYSTEM, Administrators, TrustedInstaller and
-// `runningAccount`, that can change the object; nullptr when none can. The
-// answer points into `descriptor`, or to a constant for Everyone.
-PSID WhoCanChange(PSECURITY_DESCRIPTOR descriptor, Guarded what, PSID runningAccount);
+// The file or folder at `path` (in the ANSI code page, as every path of the
+// rules), with one read of its descriptor; a link's own.
+ObjectRights RightsOf(const char* path);
 
-// For the program at `path` (in the ANSI code page), then its folder, who can
-// change it as a sentence, such as "BUILTIN\Users can change the program's
-// folder"; empty when no one can, as far as the descriptors that can be read
-// tell.
-std::string WhoCanReplace(std::string_view path);
-
-// "DOMAIN\Name" in the ANSI code page, or "Everyone" for the accounts without a
-// domain; an account the system cannot name (a deleted user's) as its SID.
-std::string NameOf(PSID account);
+// The name of a Grant's account, looked up once per account. LookupAccountSidW
+// may wait long for a domain that does not answer: unless the caller may
+// `wait`, the lookup runs on a thread of the system's pool, the account's SID
+// stands in until the name is known, and NamesFound is signalled as each name
+// comes.
+std::string NameOf(const std::string& account, bool wait);
+HANDLE NamesFound();
 
 } // namespace rules

@@ -60,6 +60,10 @@ inline constexpr StatusText NeedsQuotesText{"Path needs quotes", "Needs quotes"}
 // rights of the administrator who clicked. Who can change what is the status's
 // description.
 inline constexpr StatusText ReplaceableText{"Program replaceable", "Replaceable"};
+// A program whose presence or rights the system would not tell (access
+// denied, a device not ready, a share that did not answer): neither "fine"
+// nor a finding a repair may act on.
+inline constexpr StatusText CannotCheckText{"Program cannot be checked", "Cannot check"};
 // A row that keeps the user's edit while another program changed its key.
 inline constexpr StatusText ChangedElsewhereText{"Changed elsewhere", "Key changed"};
 // A row whose key another program filled with what the value rules cannot

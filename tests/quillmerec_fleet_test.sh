@@ -2,7 +2,8 @@
 # quillmerec as a fleet engine runs it, in the test prefix: the three tool keys
 # prepared with reg (a stock line, a missing program, a path that needs
 # quotes), then check, check /json read back by a JSON parser, a bad command
-# line, repair and repair /stock. The keys and the files made for the test are
+# line, repair and repair /stock, then folders on the way that Everyone may
+# change. The keys and the files made for the test are
 # put back afterwards, and the keys compared with what they were.
 #   quillmerec_fleet_test.sh <quillmerec.exe> <the same without its manifest>
 set -euo pipefail
@@ -37,13 +38,15 @@ restore() {
 trap 'restore || exit 1' EXIT
 
 # The programs the lines and this Windows' Default lines name.
+qtest=$WINEPREFIX/drive_c/qtest
 for file in "$system32/sdclt.exe" "$system32/cleanmgr.exe" "$system32/dfrgui.exe" \
-  "$WINEPREFIX/drive_c/quillmere fleet test/defrag tool.exe"; do
+  "$system32/mmc.exe" "$WINEPREFIX/drive_c/quillmere fleet test/defrag tool.exe" \
+  "$qtest/a/locked/tool.exe" "$qtest/b/open dir/tool.exe" "$qtest/c/x.msc"; do
   [ -e "$file" ] && continue
   mkdir -p "$(dirname "$file")" && touch "$file"
   made+=("$file")
 done
-made+=("$WINEPREFIX/drive_c/quillmere fleet test")
+made+=("$WINEPREFIX/drive_c/quillmere fleet test" "$qtest")
 
 store() { wine reg add "$parent\\$1" /ve /t "$2" /d "$3" /f >/dev/null; }
 stored() { wine reg query "$parent\\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^    (Default)    //p'; }
@@ -97,7 +100,7 @@ store DefragPath REG_SZ '"C:\quillmere fleet test\defrag tool.exe" /x'
 chmod o+w "$WINEPREFIX/drive_c/quillmere fleet test/defrag tool.exe"
 run 1 check /json
 json 'report["tools"][2]["findings"] == ["replaceable"] and
-  report["tools"][2]["replaceableBy"] == "Everyone can change the program"'
+  report["tools"][2]["replaceableBy"] == r"Everyone can change C:\quillmere fleet test\defrag tool.exe"'
 run 0 repair
 expect defrag "$(stored DefragPath)" 'REG_EXPAND_SZ    %systemroot%\system32\dfrgui.exe'
 
@@ -173,4 +176,19 @@ WINEDEBUG=+eventlog run 0 set cleanup 'C:\windows\system32\cleanmgr.exe'
 expect "events of a set" "$(events)" '0x00000064 '
 [[ $(strings) =~ ^'L"Disk Cleanup"|L"%SYSTEMROOT%\\system32\\cleanmgr.exe /d %c"|L"C:\\windows\\system32\\cleanmgr.exe"|L"'[^\"]+'\\'[^\"]+'"|'$ ]] ||
   { echo "the set's event: $(strings)" >&2; exit 1; }
-echo "quillmerec checked, repaired and switched off as expected"
+
+# Folders on the way that Everyone may change: a locked program's parent, the
+# folder of a place an unquoted path tries first, a snap-in's, a missing
+# program's. Each row keeps its line: none is repaired here.
+chmod o+w "$qtest/a" "$qtest/b" "$qtest/c"
+store BackupPath REG_SZ 'C:\qtest\a\locked\tool.exe'
+store CleanupPath REG_SZ 'C:\qtest\b\open dir\tool.exe'
+store DefragPath REG_SZ 'mmc.exe C:\qtest\c\x.msc'
+run 1 check /json
+json '[t["findings"] for t in report["tools"]] == [["replaceable"], ["needs-quotes", "replaceable"],
+  ["replaceable"]] and [t["replaceableBy"] for t in report["tools"]] == ["Everyone can rename " +
+  "C:\\qtest\\" + f for f in "abc"]'
+store BackupPath REG_SZ 'C:\qtest\a\missing.exe'
+run 1 check
+expect verdict "$(verdict | cut -d';' -f1)" '5 findings: Backup Utility: Program not found, Program replaceable: Everyone can rename C:\qtest\a'
+echo "quillmerec checked, repaired, switched off and judged the way from the root as expected"
