@@ -165,11 +165,13 @@ void CALLBACK LookUpName(PTP_CALLBACK_INSTANCE, void* context) {
     if (!LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) {
         *account += SidText(sid);
         text = "";
-    } else if (use == SidTypeWellKnownGroup || use == SidTypeAlias || domainSize == 0) {
+    } else if (use == SidTypeWellKnownGroup || use == SidTypeAlias || domain[0] == '\0') {
         text = name;
     } else {
-        domain[domainSize] = '\\';
-        std::memcpy(domain + domainSize + 1, name, nameSize + 1);
+        // By the texts' own ends: Wine's ANSI lookup leaves the sizes as given.
+        const std::size_t length = std::strlen(domain);
+        domain[length] = '\\';
+        std::memcpy(domain + length + 1, name, std::strlen(name) + 1);
     }
     *account += text;
     NameCache& cache = Names();
