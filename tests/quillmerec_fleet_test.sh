@@ -191,4 +191,7 @@ json '[t["findings"] for t in report["tools"]] == [["replaceable"], ["needs-quot
 store BackupPath REG_SZ 'C:\qtest\a\missing.exe'
 run 1 check
 expect verdict "$(verdict | cut -d';' -f1)" '5 findings: Backup Utility: Program not found, Program replaceable: Everyone can rename C:\qtest\a'
+# Quoting a program others can take over mends nothing: the Default goes in.
+run 0 repair
+expect cleanup "$(stored CleanupPath)" 'REG_EXPAND_SZ    %SystemRoot%\system32\cleanmgr.exe /D %c'
 echo "quillmerec checked, repaired, switched off and judged the way from the root as expected"
